@@ -1,0 +1,26 @@
+#include "platform/clock/RealClock.h"
+
+namespace nuvix {
+
+namespace {
+constexpr int64_t kNanosecondsPerIteration = 10;
+}
+
+RealClock::RealClock() : start_(std::chrono::steady_clock::now()) {}
+
+int32_t RealClock::ElapsedMilliseconds()
+{
+    const auto elapsed = std::chrono::steady_clock::now() - start_;
+    return static_cast<int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+void RealClock::BusyLoop(int64_t iterations)
+{
+    // Polling the monotonic clock gives every loop a wall-clock floor that no optimiser
+    // can remove; the camera needs that much time, not that many instructions.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::nanoseconds(iterations * kNanosecondsPerIteration);
+    while (std::chrono::steady_clock::now() < until) {
+    }
+}
+
+}  // namespace nuvix

@@ -1,0 +1,59 @@
+#include "platform/ui/Dialog.h"
+
+#include "platform/ui/Toolkit.h"
+
+namespace nuvix::ui {
+
+gfx::Rect DialogUnitsToPixels(int x, int y, int width, int height)
+{
+    const auto px = [](int v) { return v * kDialogBaseUnitX / 4; };
+    const auto py = [](int v) { return v * kDialogBaseUnitY / 8; };
+    return gfx::Rect::FromSize(px(x), py(y), px(width), py(height));
+}
+
+namespace {
+gfx::Rect OuterRectFor(Toolkit& toolkit, const DialogTemplate& layout)
+{
+    const ScreenMetrics m = toolkit.Metrics();
+    const gfx::Rect client = DialogUnitsToPixels(layout.x, layout.y, layout.width, layout.height);
+    return gfx::Rect::FromSize(client.left, client.top, client.Width() + 2 * m.borderWidth,
+                               client.Height() + m.captionHeight + 2 * m.borderWidth);
+}
+}  // namespace
+
+Dialog::Dialog(Toolkit& toolkit, Window* parent, const DialogTemplate& layout)
+    : Window(toolkit, parent, layout.caption, WindowStyle::Dialog, OuterRectFor(toolkit, layout)), layout_(layout)
+{
+}
+
+int Dialog::Execute()
+{
+    // Every run starts from the template, as a dialog built from its resource does.
+    RemoveControls();
+    for (const DialogItem& item : layout_.items) {
+        AddControl(item.id, item.kind, item.text, DialogUnitsToPixels(item.x, item.y, item.width, item.height),
+                   item.style);
+    }
+    ended_ = false;
+    result_ = kCancel;
+    return Kit().RunModal(*this);
+}
+
+void Dialog::EndDialog(int result)
+{
+    ended_ = true;
+    result_ = result;
+    if (Peer()) Peer()->EndModal(result);
+}
+
+bool Dialog::Command(int id, int code)
+{
+    (void)code;
+    if (id == kOk || id == kCancel) {
+        EndDialog(id);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace nuvix::ui

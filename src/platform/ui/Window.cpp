@@ -1,0 +1,186 @@
+#include "platform/ui/Window.h"
+
+#include "platform/ui/Toolkit.h"
+
+#include <algorithm>
+
+namespace nuvix::ui {
+
+namespace {
+// The system's window background before a window paints itself.
+constexpr gfx::Pixel kWindowBackground = gfx::Color{192, 192, 192}.ToPixel();
+}  // namespace
+
+Window::Window(Toolkit& toolkit, Window* parent, std::string caption, WindowStyle style, gfx::Rect outer,
+               bool visible)
+    : toolkit_(toolkit), parent_(parent), caption_(std::move(caption)), style_(style), outer_(outer), visible_(visible)
+{
+    const gfx::Size client = ClientSizeFor({outer.Width(), outer.Height()});
+    surface_.Resize(client.width, client.height, kWindowBackground);
+}
+
+Window::~Window()
+{
+    Destroy();
+}
+
+void Window::Create()
+{
+    if (peer_) return;
+    peer_ = toolkit_.CreatePeer(*this);
+    for (auto& control : controls_) control->AttachPeer(peer_->CreateControl(*control));
+    SetupWindow();
+    if (visible_) {
+        peer_->Show(true);
+        peer_->Invalidate();
+    }
+}
+
+void Window::Destroy()
+{
+    if (!peer_) return;
+    for (int id : timers_) peer_->KillTimer(id);
+    timers_.clear();
+    // Control peers live inside the window's peer, so they go first.
+    for (auto& control : controls_) control->AttachPeer(nullptr);
+    peer_.reset();
+}
+
+gfx::Size Window::ClientSizeFor(gfx::Size outer) const
+{
+    const ScreenMetrics m = toolkit_.Metrics();
+    const int b = m.borderWidth;
+    switch (style_) {
+    case WindowStyle::Child:
+        return outer;
+    case WindowStyle::BorderedChild:
+        return {std::max(0, outer.width - 2 * b), std::max(0, outer.height - 2 * b)};
+    case WindowStyle::Frame:
+    case WindowStyle::Popup:
+    case WindowStyle::ResizablePopup:
+    case WindowStyle::Dialog:
+        break;
+    }
+    return {std::max(0, outer.width - 2 * b), std::max(0, outer.height - m.captionHeight - 2 * b)};
+}
+
+void Window::SetCaption(std::string caption)
+{
+    caption_ = std::move(caption);
+    if (peer_) peer_->SetCaption(caption_);
+}
+
+void Window::MoveTo(gfx::Point topLeft)
+{
+    outer_ = gfx::Rect::FromSize(topLeft.x, topLeft.y, outer_.Width(), outer_.Height());
+    if (peer_) peer_->SetOuterRect(outer_);
+}
+
+void Window::Show(bool visible)
+{
+    visible_ = visible;
+    if (peer_) peer_->Show(visible);
+}
+
+Control& Window::AddControl(int id, ControlKind kind, std::string text, gfx::Rect bounds, ControlStyle style)
+{
+    controls_.push_back(std::make_unique<Control>(*this, id, kind, std::move(text), bounds, style));
+    Control& control = *controls_.back();
+    if (peer_) control.AttachPeer(peer_->CreateControl(control));
+    return control;
+}
+
+Control* Window::FindControl(int id) const
+{
+    for (const auto& control : controls_) {
+        if (control->Id() == id) return control.get();
+    }
+    return nullptr;
+}
+
+void Window::RemoveControls()
+{
+    for (auto& control : controls_) control->AttachPeer(nullptr);
+    controls_.clear();
+    focusedId_ = -1;
+}
+
+void Window::SetTimer(int id, int periodMs)
+{
+    if (!peer_) return;
+    timers_.insert(id);
+    peer_->SetTimer(id, periodMs);
+}
+
+void Window::KillTimer(int id)
+{
+    timers_.erase(id);
+    if (peer_) peer_->KillTimer(id);
+}
+
+gfx::Canvas Window::ClientCanvas()
+{
+    if (peer_) peer_->SurfaceChanged();
+    return gfx::Canvas(surface_, toolkit_.DefaultFont());
+}
+
+void Window::Invalidate()
+{
+    if (peer_) peer_->Invalidate();
+}
+
+void Window::DispatchCommand(int id, int code)
+{
+    Command(id, code);
+}
+
+void Window::DispatchTimer(int id)
+{
+    Timer(id);
+}
+
+void Window::DispatchPaint()
+{
+    gfx::Canvas canvas = ClientCanvas();
+    Paint(canvas);
+}
+
+void Window::DispatchLeftButtonDown(gfx::Point p)
+{
+    LeftButtonDown(p);
+}
+
+void Window::DispatchMouseMove(gfx::Point p, bool leftButtonHeld)
+{
+    MouseMove(p, leftButtonHeld);
+}
+
+void Window::DispatchSize(gfx::Size outerSize)
+{
+    outer_ = gfx::Rect::FromSize(outer_.left, outer_.top, outerSize.width, outerSize.height);
+    const gfx::Size client = ClientSizeFor(outerSize);
+    if (client != ClientSize()) surface_.Resize(client.width, client.height, kWindowBackground);
+    Sized(outerSize);
+}
+
+void Window::DispatchMove(gfx::Point clientTopLeftOnScreen)
+{
+    const gfx::Size client = ClientSize();
+    const int frameX = (outer_.Width() - client.width) / 2;
+    const int frameY = outer_.Height() - client.height - frameX;
+    outer_ = gfx::Rect::FromSize(clientTopLeftOnScreen.x - frameX, clientTopLeftOnScreen.y - frameY, outer_.Width(),
+                                 outer_.Height());
+    Moved(clientTopLeftOnScreen);
+}
+
+void Window::DispatchClose()
+{
+    CloseRequested();
+}
+
+void Window::CloseRequested()
+{
+    if (style_ == WindowStyle::Frame) toolkit_.Quit();
+}
+
+}  // namespace nuvix::ui
