@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace nuvix::gfx {
 
@@ -108,12 +109,28 @@ public:
                       std::span<const uint16_t, 256> colorIndex, const Palette& palette);
 
 private:
-    void Plot(int x, int y, Pixel colour);
-    void FillSpan(int y, int x0, int x1, Pixel colour);  // x0 inclusive, x1 exclusive, raster mode applies
-    void PenDot(int x, int y);
+    struct Span {
+        int y;
+        int x0;
+        int x1;
+    };
+
+    // The only pixel writers. Both clip to the bitmap; Not complements whatever is there.
+    void Plot(int x, int y, Pixel colour, RasterOp op);
+    void FillSpan(int y, int x0, int x1, Pixel colour, RasterOp op);  // x0 inclusive, x1 exclusive
+
+    // Shapes gather their pixels as spans first, so that overlapping parts of one primitive
+    // (pen squares, an outline over its inside) are written once: Not must not undo itself.
+    void AddSpan(int64_t y, int64_t x0, int64_t x1);
+    void AddBlock(int64_t left, int64_t top, int64_t right, int64_t bottom);
+    void PenDot(int64_t x, int64_t y);                // the pen's square centred on the point
+    void PenSpan(int64_t y, int64_t x0, int64_t x1);  // PenDot over each pixel of the span
+    void FlushSpans(Pixel colour, RasterOp op);
+    int PenWidth() const;
 
     Bitmap& target_;
     DrawState state_;
+    std::vector<Span> spans_;
 };
 
 }  // namespace nuvix::gfx
