@@ -1,0 +1,23 @@
+#pragma once
+
+#include "image/BitmapHeaders.h"
+#include "image/FrameGeometry.h"
+
+#include <cstdint>
+#include <string>
+
+namespace nuvix {
+
+// Every picture file has the same layout: a 14-byte file header, the file information block, four
+// filler bytes, then the 320 x 240 pixels, bottom row first.
+inline constexpr uint32_t kBmpFileHeaderSize = 14;
+inline constexpr uint32_t kBmpFillerSize = 4;
+inline constexpr uint32_t kBmpPixelOffset = kBmpFileHeaderSize + kBitmapInfoSize + kBmpFillerSize;  // 1,082
+inline constexpr uint32_t kBmpFileSize = kBmpPixelOffset + kFramePixels;                            // 77,882
+
+// Writes `frame` as an 8-bit grey BMP file at `path`, replacing any file of that name. True only
+// when the whole file is on disk; on failure an existing file is left as it was and no partial
+// file is left behind.
+bool WriteBmp(const std::string& path, const BitmapInfoBlock& fileInfo, const FrameBytes& frame);
+
+}  // namespace nuvix
