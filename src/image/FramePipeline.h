@@ -3,7 +3,9 @@
 #include "guiding/TrackingState.h"
 #include "image/FrameGeometry.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace nuvix {
@@ -21,15 +23,20 @@ struct IntegrationState {
 
 // The image window's picture data.
 struct FrameBuffers {
-    FrameBytes frame{};     // the current picture: 0-63 after a transfer, 0-255 after the pipeline
-    FrameBytes incoming{};  // where a transfer lands; swapped into `frame` when it completes
+    FrameBytes frame{};              // the current picture: 0-63 after a transfer, 0-255 after the pipeline
+    FrameBytes incoming{};           // where a transfer lands; swapped into `frame` when it completes
     std::vector<int32_t> darkFrame;  // 0-252 scale; zeros until the first capture
     std::vector<int32_t> sumFrame;   // 1 + sum of accepted scaled frames; empty if it could not be had
     bool useDark = false;
     bool darkRequested = false;
 
-    // Allocates the dark frame and the sum; false (and both left empty) when memory is short.
+    // Where a block of int32 entries comes from; it may throw std::bad_alloc. Tests hand in
+    // one that runs out, to reach the failure path without exhausting real memory.
+    using BlockSource = std::function<std::vector<int32_t>(std::size_t entries)>;
+
+    // Allocates the dark frame (zeros) and the sum; false (and both left empty) when memory is short.
     bool Allocate();
+    bool Allocate(const BlockSource& source);
     bool Allocated() const { return !sumFrame.empty(); }
 };
 
