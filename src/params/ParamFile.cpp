@@ -40,7 +40,8 @@ LoadResult Malformed(const std::string& path, LoadResult result, const std::stri
 {
     const std::string name = std::filesystem::path(path).filename().string();
     result.status = LoadStatus::Malformed;
-    result.message = "Fichier " + name + " illisible : " + reason + ". Paramètres par défaut pour le reste";
+    result.message =
+        "Fichier " + name + " illisible : " + reason + ". Valeurs par défaut pour les paramètres illisibles";
     if (keepAside) {
         const std::string aside = path + kKeptAsideSuffix;
         const auto copy = files::CopyFileOver(path, aside);

@@ -1,0 +1,121 @@
+#include "params/ParamFile.h"
+#include "params/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace nuvix {
+namespace {
+
+using testing::ReadAll;
+using testing::ScratchDir;
+using testing::WriteAll;
+
+tparam Observers()
+{
+    tparam r;
+    r.focalLength = 80.0;
+    r.pixelSize = 10.0;
+    r.comPort = 1;
+    r.protocol = 0;
+    r.invertRa = true;
+    r.trackWidth = 300;
+    return r;
+}
+
+TEST(ParamFile, MissingFileGivesTheDefaults)
+{
+    ScratchDir dir;
+    const LoadResult loaded = LoadParams(dir.File("campar.dat"));
+    EXPECT_EQ(loaded.status, LoadStatus::Missing);
+    EXPECT_EQ(loaded.record, tparam{});
+    EXPECT_TRUE(loaded.message.empty());
+    EXPECT_TRUE(dir.Names().empty());
+}
+
+TEST(ParamFile, StoreThenLoad)
+{
+    ScratchDir dir;
+    const std::string path = dir.File("campar.dat");
+    ASSERT_TRUE(SaveParams(path, tparam{}).saved);
+    const SaveResult saved = SaveParams(path, Observers());
+    ASSERT_TRUE(saved.saved) << saved.reason;
+    EXPECT_EQ(ReadAll(path).size(), kParamFileSize);
+    EXPECT_EQ(dir.Names(), std::set<std::string>{"campar.dat"});
+
+    const LoadResult loaded = LoadParams(path);
+    EXPECT_EQ(loaded.status, LoadStatus::Loaded);
+    EXPECT_EQ(loaded.record, Observers());
+    EXPECT_TRUE(loaded.message.empty());
+    EXPECT_FALSE(loaded.keptAsideAt);
+}
+
+// Whatever the damage, the load gives a whole record, says so in French, and copies the file
+// aside before the end-of-run store replaces it.
+TEST(ParamFile, MalformedFilesAreKeptAside)
+{
+    const auto valid = SerializeParams(Observers());
+    std::vector<std::vector<uint8_t>> damaged = {{}, {':'}, {0x02, '[', 6, 't', 'p'}};
+    for (size_t cut = 1; cut < valid.size(); ++cut)
+        damaged.emplace_back(valid.begin(), valid.begin() + cut);
+    auto tagZero = std::vector<uint8_t>(valid.begin(), valid.end());
+    tagZero[5] = 0;
+    damaged.push_back(tagZero);
+
+    for (const auto& bytes : damaged) {
+        ScratchDir dir;
+        const std::string path = dir.File("campar.dat");
+        WriteAll(path, bytes);
+        const LoadResult loaded = LoadParams(path);
+        EXPECT_EQ(loaded.status, LoadStatus::Malformed) << bytes.size();
+        EXPECT_EQ(loaded.message.rfind("Fichier campar.dat illisible : ", 0), 0u) << loaded.message;
+        ASSERT_EQ(loaded.keptAsideAt, path + ".bad") << bytes.size();
+        EXPECT_EQ(ReadAll(path + ".bad"), bytes);
+
+        ASSERT_TRUE(SaveParams(path, loaded.record).saved);
+        EXPECT_EQ(ReadAll(path + ".bad"), bytes);
+        EXPECT_EQ(LoadParams(path).status, LoadStatus::Loaded);
+    }
+}
+
+TEST(ParamFile, ADirectoryInThePlaceOfTheFileIsMalformed)
+{
+    ScratchDir dir;
+    const std::string path = dir.File("campar.dat");
+    std::filesystem::create_directory(path);
+    const LoadResult loaded = LoadParams(path);
+    EXPECT_EQ(loaded.status, LoadStatus::Malformed);
+    EXPECT_EQ(loaded.record, tparam{});
+    EXPECT_FALSE(loaded.keptAsideAt);
+}
+
+// A store that cannot finish leaves the previous file as it was and no temporary file.
+TEST(ParamFile, FailedStoreLeavesThePreviousFile)
+{
+    ScratchDir dir;
+    const std::string path = dir.File("campar.dat");
+    ASSERT_TRUE(SaveParams(path, Observers()).saved);
+    const auto before = ReadAll(path);
+    std::filesystem::create_directory(dir.File("occupied"));
+    std::filesystem::create_directory(dir.File("occupied/inside"));
+
+    SaveResult diskFull;  // set inside the limit, checked after it
+    {
+        const testing::FileSizeLimit limit(50);
+        diskFull = SaveParams(path, tparam{});
+    }
+    SaveResult missingDirectory = SaveParams(dir.File("absent/campar.dat"), tparam{});
+    SaveResult overDirectory = SaveParams(dir.File("occupied"), tparam{});
+
+    for (const auto* result : {&diskFull, &missingDirectory, &overDirectory}) {
+        EXPECT_FALSE(result->saved);
+        EXPECT_FALSE(result->reason.empty());
+    }
+    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"campar.dat", "occupied"}));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("absent")));
+}
+
+}  // namespace
+}  // namespace nuvix
