@@ -117,7 +117,10 @@ void SimCamera::WriteControl(uint8_t value)
             }
             return;
         }
-        // The host took the data lines back: the transfer is over, finished or not.
+        // The rest level that ends the request's last byte keeps the picture waiting; any
+        // other output level means the host took the data lines back: the transfer is over,
+        // finished or not.
+        if (value == lines::kRest && stream_.AwaitingClaim()) return;
         stream_.Abort();
     }
 

@@ -25,6 +25,8 @@ public:
 
     bool Active() const { return stage_ != Stage::Off; }
     bool Streaming() const { return stage_ == Stage::Streaming; }
+    // The picture is taken and the host has not turned the port round yet.
+    bool AwaitingClaim() const { return stage_ == Stage::AwaitClaim; }
 
     // A control write while the stream is active.
     Event OnControl(uint8_t value);
