@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "platform/ports/PortBus.h"
+
+#include <string>
+
+namespace nuvix {
+
+// What the windows of the application are built with: the shared state and the hardware.
+struct AppContext {
+    AppState& state;
+    PortBus& bus;
+    std::string paramFile;  // "campar.dat" in the current directory
+};
+
+}  // namespace nuvix

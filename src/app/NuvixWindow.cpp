@@ -1,0 +1,172 @@
+#include "app/NuvixWindow.h"
+
+#include "app/ExposureDisplay.h"
+#include "app/NuvixMainWindow.h"
+#include "camera/QuickCam.h"
+#include "capture/BmpWriter.h"
+#include "image/LiveView.h"
+#include "params/ImageScale.h"
+#include "params/ParamFile.h"
+#include "platform/ui/Toolkit.h"
+
+#include <algorithm>
+
+namespace nuvix {
+
+namespace {
+
+constexpr gfx::Rect kImageWindowRect = gfx::Rect::FromSize(1, 4, 320, 460);
+
+struct WindowControl {
+    int id;
+    ui::ControlKind kind;
+    const char* text;
+    int x, y, width, height;
+};
+
+// The check boxes carry no text: their labels are painted beside them.
+constexpr WindowControl kControls[] = {
+    {452, ui::ControlKind::PushButton, "Acq Noir", 10, 248, 75, 20},
+    {453, ui::ControlKind::CheckBox, "", 10, 271, 13, 13},
+    {454, ui::ControlKind::PushButton, "Param", 10, 290, 75, 20},
+    {455, ui::ControlKind::PushButton, "Photo", 10, 315, 75, 20},
+    {449, ui::ControlKind::CheckBox, "", 10, 340, 13, 13},
+    {450, ui::ControlKind::PushButton, "Track", 10, 360, 75, 30},
+};
+
+// A value restored from the file stays within what the exposure control can reach.
+uint16_t RestoredExposureStep(int32_t stored)
+{
+    return std::min(Low16(stored), kHighestExposureStep);
+}
+
+}  // namespace
+
+const ui::CommandEntry<NuvixWindow> NuvixWindow::kCommands[] = {
+    {449, &NuvixWindow::CmReticle}, {450, &NuvixWindow::CmTrack},      {452, &NuvixWindow::CmDarkFrame},
+    {453, &NuvixWindow::CmUseDark}, {454, &NuvixWindow::CmParameters}, {455, &NuvixWindow::CmPhoto},
+};
+
+NuvixWindow::NuvixWindow(ui::Toolkit& toolkit, AppContext& context, NuvixMainWindow& mainWindow)
+    : ui::Window(toolkit, &mainWindow, "", ui::WindowStyle::Child, kImageWindowRect),
+      context_(context),
+      state_(context.state),
+      mainWindow_(mainWindow),
+      link_{context.bus, toolkit.GetClock()}
+{
+    if (buffers_.Allocate()) {
+        nuvix::ResetIntegration(buffers_, state_.integration);
+    } else {
+        toolkit.MessageBox(this, "Erreur Mémoire", "ERREUR");
+    }
+    LoadParameters();
+
+    TrackingState& tracking = state_.tracking;
+    tracking.boxLeft = 110;
+    tracking.boxTop = 70;
+    tracking.starX = 0;
+    tracking.starY = 0;
+    // The histogram, guiding, energy, correction and integration windows are created here
+    // by the subsystems that own them.
+    CreateControls();
+    tracking.trackingOn = false;
+    buffers_.useDark = false;
+    buffers_.darkRequested = false;
+    state_.analysis = AnalysisResults{};
+    state_.panel.manualThresholdOn = false;
+    state_.panel.autoWhiteBalance = false;
+    // The correction protocol is put into force here once the guiding output exists.
+    DetectCameraAtStart();
+}
+
+NuvixWindow::~NuvixWindow()
+{
+    KillTimer(kAcquisitionTimer);
+    KillTimer(kPhotoTimer);
+}
+
+void NuvixWindow::CreateControls()
+{
+    for (const WindowControl& c : kControls) {
+        AddControl(c.id, c.kind, c.text, gfx::Rect::FromSize(c.x, c.y, c.width, c.height));
+    }
+    darkButton_ = FindControl(452);
+    useDarkBox_ = FindControl(453);
+    reticleBox_ = FindControl(449);
+    trackButton_ = FindControl(450);
+}
+
+void NuvixWindow::LoadParameters()
+{
+    ParameterState& parameters = state_.parameters;
+    LoadResult loaded = LoadParams(context_.paramFile);
+    parameters.params = std::make_unique<tparam>(loaded.record);
+    // A damaged file is told at the first tick, with the camera's message.
+    if (loaded.status == LoadStatus::Malformed) parameters.pendingMessage = loaded.message;
+
+    const tparam& record = *parameters.params;
+    parameters.arcsecPerPixel = ArcsecPerPixelAtLoad(record);
+    state_.camera.exposureStep = RestoredExposureStep(record.exposureStep);
+    state_.camera.contrast = Low16(record.contrast);
+    state_.camera.whiteBalance = Low16(record.whiteBalance);
+}
+
+void NuvixWindow::DetectCameraAtStart()
+{
+    state_.cameraPresent = DetectCamera(link_);
+    if (state_.cameraPresent) ProbePortMode(link_);
+}
+
+void NuvixWindow::Paint(gfx::Canvas& canvas)
+{
+    liveview::PaintBackground(canvas, mainWindow_.Drawing().greyPen);
+}
+
+bool NuvixWindow::Command(int id, int code)
+{
+    return ui::DispatchCommand<NuvixWindow>(*this, kCommands, id, code);
+}
+
+void NuvixWindow::CmReticle()
+{
+    reticleOn_ = reticleBox_->IsChecked();
+}
+
+void NuvixWindow::CmTrack()
+{
+    // Guiding is switched on and off here once star tracking is in.
+}
+
+void NuvixWindow::CmDarkFrame()
+{
+    buffers_.darkRequested = true;
+    darkButton_->SetText("En cours");
+}
+
+void NuvixWindow::CmUseDark()
+{
+    Kit().MessageBeep(ui::kBeepOk);
+    buffers_.useDark = useDarkBox_->IsChecked();
+}
+
+void NuvixWindow::CmParameters()
+{
+    // The parameter dialog runs here, followed by putting the chosen protocol into force.
+}
+
+void NuvixWindow::CmPhoto()
+{
+    // The photo dialog runs here and arms the photo timer.
+}
+
+void NuvixWindow::ResetIntegration()
+{
+    if (buffers_.Allocated()) nuvix::ResetIntegration(buffers_, state_.integration);
+}
+
+bool NuvixWindow::SaveImage(const std::string& path)
+{
+    return WriteBmp(path, fileInfo_, buffers_.frame);
+}
+
+}  // namespace nuvix

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "app/AppContext.h"
+#include "camera/CameraLink.h"
+#include "image/BitmapHeaders.h"
+#include "image/FramePipeline.h"
+#include "platform/gfx/Bitmap.h"
+#include "platform/ui/CommandTable.h"
+#include "platform/ui/Window.h"
+
+#include <array>
+#include <string>
+
+namespace nuvix {
+
+class NuvixMainWindow;
+
+// The image window, hub of the system: it owns the camera state, the picture buffers, the
+// drawing surface and the acquisition timers, shows the live picture with the zoom of the
+// tracking box, and carries the dark-frame, parameter, photo, reticle and guiding controls.
+class NuvixWindow : public ui::Window, private PipelineHooks {
+public:
+    static constexpr int kPhotoTimer = 0;
+    static constexpr int kAcquisitionTimer = 1;
+    static constexpr int kAcquisitionStartMs = 500;
+    static constexpr int kShortExposurePeriodMs = 100;
+    // After the camera stopped answering, the next attempt waits this long, so that the
+    // windows stay responsive while nobody answers.
+    static constexpr int32_t kRetryAfterCameraLostMs = 5000;
+
+    NuvixWindow(ui::Toolkit& toolkit, AppContext& context, NuvixMainWindow& mainWindow);
+    ~NuvixWindow() override;
+
+    void AcquisitionStep();
+    void ShowFrame();
+    void RedrawBoxAndZoom();
+    virtual void ResetIntegration();
+    virtual bool SaveImage(const std::string& path);
+
+    const FrameBuffers& Buffers() const { return buffers_; }
+    FrameBuffers& Buffers() { return buffers_; }
+    const gfx::Bitmap& BackBuffer() const { return backBuffer_; }
+    float ExposureMs() const { return exposureMs_; }
+    int32_t LastFrameEnd() const { return lastFrameEnd_; }
+    bool ReticleOn() const { return reticleOn_; }
+
+protected:
+    void SetupWindow() override;
+    void Paint(gfx::Canvas& canvas) override;
+    bool Command(int id, int code) override;
+    void Timer(int id) override;
+    void LeftButtonDown(gfx::Point p) override;
+    void MouseMove(gfx::Point p, bool leftButtonHeld) override;
+
+private:
+    static const ui::CommandEntry<NuvixWindow> kCommands[];
+
+    void CreateControls();
+    void LoadParameters();
+    void DetectCameraAtStart();
+    bool CameraMayStep();
+    void CameraStoppedAnswering();
+    void MoveBoxTo(gfx::Point p);
+    void PictureStep();
+
+    // Frame pipeline hooks.
+    void AnalyseFrame(const FrameBytes& frame) override;
+    void DarkFrameTaken() override;
+    void ShowFrameCount(int32_t frameCount) override;
+
+    // Commands.
+    void CmReticle();
+    void CmTrack();
+    void CmDarkFrame();
+    void CmUseDark();
+    void CmParameters();
+    void CmPhoto();
+
+    AppContext& context_;
+    AppState& state_;
+    NuvixMainWindow& mainWindow_;
+    CameraLink link_;
+    FrameBuffers buffers_;
+    BitmapInfoBlock displayInfo_{};
+    BitmapInfoBlock fileInfo_{};
+    std::array<uint16_t, kPaletteSize> colourIndex_{};
+    gfx::Palette palette_;
+    gfx::Bitmap backBuffer_;
+    bool firstTick_ = false;
+    float exposureMs_ = 1000.0f;
+    int32_t lastFrameEnd_ = 0;
+    bool reticleOn_ = false;
+    bool cameraAnswering_ = true;
+    int32_t cameraLostAt_ = 0;
+    ui::Control* trackButton_ = nullptr;
+    ui::Control* darkButton_ = nullptr;
+    ui::Control* useDarkBox_ = nullptr;
+    ui::Control* reticleBox_ = nullptr;
+};
+
+}  // namespace nuvix

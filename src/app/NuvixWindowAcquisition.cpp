@@ -1,0 +1,124 @@
+// The image window's acquisition cycle: the timers pace it, each step uploads the settings,
+// reads a frame, runs the pipeline and shows the result.
+#include "app/NuvixMainWindow.h"
+#include "app/NuvixWindow.h"
+#include "camera/ExposureTiming.h"
+#include "camera/FrameTransfer.h"
+#include "camera/QuickCam.h"
+#include "image/LiveView.h"
+#include "platform/ui/Toolkit.h"
+
+namespace nuvix {
+
+void NuvixWindow::SetupWindow()
+{
+    backBuffer_.Resize(liveview::kBackBufferWidth, liveview::kBackBufferHeight);
+    firstTick_ = true;
+    displayInfo_ = BuildDisplayInfo();
+    fileInfo_ = BuildFileInfo();
+    colourIndex_ = DisplayColourIndices(displayInfo_);
+    for (size_t i = 0; const PaletteEntry& e : BuildGreyPalette())
+        palette_.entries[i++] = {e.red, e.green, e.blue};
+    SetTimer(kAcquisitionTimer, kAcquisitionStartMs);
+    lastFrameEnd_ = link_.clock.ElapsedMilliseconds();
+    exposureMs_ = 1000.0f;
+}
+
+void NuvixWindow::Timer(int id)
+{
+    (void)id;  // both timers acquire alike
+    if (firstTick_) {
+        firstTick_ = false;
+        std::string& pending = state_.parameters.pendingMessage;
+        if (!pending.empty()) {
+            Kit().MessageBox(this, pending, "Paramètres");
+            pending.clear();
+        }
+        if (state_.cameraPresent) {
+            Kit().MessageBox(this, "Mode bidirectionnel", "Quickcam sur LPT1");
+        } else {
+            Kit().MessageBox(this, "Pas de caméra", "Erreur");
+        }
+        return;
+    }
+    Clock& clock = link_.clock;
+    while (static_cast<float>(clock.ElapsedMilliseconds() - lastFrameEnd_) < exposureMs_) {
+    }
+    if (CameraMayStep()) AcquisitionStep();
+    PictureStep();
+}
+
+void NuvixWindow::MouseMove(gfx::Point p, bool leftButtonHeld)
+{
+    const int32_t now = link_.clock.ElapsedMilliseconds();
+    if (static_cast<float>(now - lastFrameEnd_) >= exposureMs_ && CameraMayStep()) AcquisitionStep();
+    if (leftButtonHeld && p.y < kFrameHeight) MoveBoxTo(p);
+}
+
+bool NuvixWindow::CameraMayStep()
+{
+    if (!state_.cameraPresent || !buffers_.Allocated()) return false;
+    if (cameraAnswering_) return true;
+    return link_.clock.ElapsedMilliseconds() - cameraLostAt_ >= kRetryAfterCameraLostMs;
+}
+
+void NuvixWindow::AcquisitionStep()
+{
+    CameraSettings& camera = state_.camera;
+    // The brightness uploaded is the one the previous step chose.
+    bool answered = UploadSettings(link_, camera);
+    const bool longExposure = camera.exposureLevel > kLongestShortExposureLevel;
+    if (!longExposure) {
+        camera.brightness = camera.exposureLevel;
+        SetTimer(kAcquisitionTimer, kShortExposurePeriodMs);
+    } else {
+        exposureMs_ = LongExposureMs(camera.exposureLevel);
+        SetTimer(kAcquisitionTimer, LongExposureTimerPeriod(exposureMs_));
+        camera.brightness = kLongExposureBrightness;
+    }
+    if (answered) answered = ReadFrame(link_, buffers_.incoming);
+    if (answered) {
+        buffers_.frame = buffers_.incoming;
+        FramePipeline(buffers_, state_.integration, state_.tracking, state_.parameters.params->darkSpotGuiding, *this);
+    }
+    PulseReset(link_);
+    if (longExposure) lastFrameEnd_ = link_.clock.ElapsedMilliseconds();
+    if (answered) {
+        cameraAnswering_ = true;
+        ShowFrame();
+    } else {
+        CameraStoppedAnswering();
+    }
+}
+
+void NuvixWindow::CameraStoppedAnswering()
+{
+    // The picture of the last complete frame stays; the observer is told once per loss.
+    cameraLostAt_ = link_.clock.ElapsedMilliseconds();
+    if (cameraAnswering_) Kit().MessageBox(this, "La caméra ne répond plus", "Erreur");
+    cameraAnswering_ = false;
+}
+
+void NuvixWindow::PictureStep()
+{
+    // The photo series takes its pictures here.
+}
+
+void NuvixWindow::AnalyseFrame(const FrameBytes& frame)
+{
+    // The star analysis of the tracking box runs here.
+    (void)frame;
+}
+
+void NuvixWindow::DarkFrameTaken()
+{
+    darkButton_->SetText("Acq noir");
+}
+
+void NuvixWindow::ShowFrameCount(int32_t frameCount)
+{
+    // The integration window shows the count here.
+    (void)frameCount;
+}
+
+}  // namespace nuvix

@@ -1,0 +1,157 @@
+#include "AppFixture.h"
+
+#include "app/ExposureDisplay.h"
+#include "app/NumberFormat.h"
+
+using nuvix::testing::AppHarness;
+
+namespace nuvix {
+namespace {
+
+TEST(ExposureDisplay, TextsAcrossTheRange)
+{
+    struct Case {
+        uint16_t step;
+        const char* text;
+    };
+    const Case cases[] = {
+        {170, "1/14.8s"}, {232, "0.989s"},     {248, "1.98s"},      {264, "3.95s"}, {195, "1/5.02s"},
+        {196, "0.208s"},  {96, "1/2.53e+03s"}, {97, "1/1.45e+03s"}, {98, "1/968s"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ExposureText(ExposureTimeMs(ExposureLevelFor(c.step))), c.text) << c.step;
+    }
+}
+
+TEST(ExposureDisplay, LevelTableAndItsEnds)
+{
+    EXPECT_EQ(ExposureLevelFor(96), 1);
+    EXPECT_EQ(ExposureLevelFor(103), 92);
+    EXPECT_EQ(ExposureLevelFor(111), 110);
+    EXPECT_EQ(ExposureLevelFor(112), 112);
+    // Steps below the table only come from old files: the shortest exposure.
+    EXPECT_EQ(ExposureLevelFor(0), 1);
+    EXPECT_EQ(ExposureLevelFor(95), 1);
+    // The highest step still gives a finite time whose timer period fits an int.
+    const float longest = ExposureTimeMs(ExposureLevelFor(kHighestExposureStep));
+    EXPECT_TRUE(std::isfinite(longest));
+    EXPECT_GT(longest, 30'000.0f);
+    EXPECT_LT(longest, 60'000.0f);
+}
+
+TEST(NumberFormat, GeneralFormatWithSignificantDigits)
+{
+    struct Case {
+        double value;
+        int digits;
+        const char* text;
+    };
+    const Case cases[] = {
+        {2534, 3, "2.53e+03"}, {968.4, 3, "968"},   {0.0123, 3, "0.0123"}, {0.00001234, 3, "1.23e-05"},
+        {1.5, 2, "1.5"},       {150, 2, "1.5e+02"}, {0.7734, 2, "0.77"},   {-3.25, 3, "-3.25"},
+        {200, 3, "200"},       {10, 2, "10"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatGeneral(c.value, c.digits), c.text) << c.value;
+}
+
+class Panel : public ::testing::Test {
+protected:
+    void SetUp() override { h.Start(); }
+    CameraSettings& Camera() { return h.State().camera; }
+    void Click(int id) { h.kit.Click(h.Main(), id); }
+
+    AppHarness h;
+};
+
+TEST_F(Panel, ExposureButtonsAndPresets)
+{
+    EXPECT_EQ(h.Main().ExposureTextShown(), "1/14.8s");
+    Click(350);
+    EXPECT_EQ(Camera().exposureStep, 232);
+    EXPECT_EQ(h.Main().ExposureTextShown(), "0.989s");
+    Click(362);
+    EXPECT_EQ(Camera().exposureLevel, 264);
+    Camera().exposureStep = 97;
+    Click(343);
+    Click(343);
+    EXPECT_EQ(Camera().exposureStep, 96);  // "-" stops at 96
+    EXPECT_EQ(Camera().exposureLevel, 1);
+    Camera().exposureStep = kHighestExposureStep;
+    Click(342);
+    EXPECT_EQ(Camera().exposureStep, kHighestExposureStep);
+}
+
+TEST_F(Panel, ContrastAndWhiteBalanceStopAtTheirLimits)
+{
+    struct Case {
+        int button;
+        uint16_t CameraSettings::*field;
+        uint16_t from, to;
+    };
+    const Case cases[] = {
+        {344, &CameraSettings::contrast, 255, 255}, {345, &CameraSettings::contrast, 0, 0},
+        {344, &CameraSettings::contrast, 10, 11},   {340, &CameraSettings::whiteBalance, 255, 255},
+        {341, &CameraSettings::whiteBalance, 0, 0}, {341, &CameraSettings::whiteBalance, 170, 169},
+    };
+    for (const Case& c : cases) {
+        Camera().*c.field = c.from;
+        Click(c.button);
+        EXPECT_EQ(Camera().*c.field, c.to) << c.button << " from " << c.from;
+    }
+    Click(366);
+    EXPECT_EQ(Camera().contrast, 100);
+    Click(367);
+    EXPECT_EQ(Camera().contrast, 180);
+    Click(363);
+    EXPECT_EQ(Camera().contrast, 255);
+}
+
+TEST_F(Panel, WhiteBalanceButtonEndsAutomaticMode)
+{
+    Click(364);
+    EXPECT_TRUE(h.State().panel.autoWhiteBalance);
+    EXPECT_EQ(h.kit.Beeps().size(), 1u);
+    Click(340);
+    EXPECT_FALSE(h.State().panel.autoWhiteBalance);
+    EXPECT_FALSE(h.Main().FindControl(364)->IsChecked());
+}
+
+TEST_F(Panel, ManualThresholdStartsFromTheLastAutomaticOne)
+{
+    h.State().analysis.autoThreshold = 40;
+    Click(365);
+    EXPECT_TRUE(h.State().panel.manualThresholdOn);
+    EXPECT_EQ(h.State().panel.manualThreshold, 40);
+    Click(346);
+    EXPECT_EQ(h.State().panel.manualThreshold, 41);
+    Click(365);  // unchecking leaves the value
+    EXPECT_FALSE(h.State().panel.manualThresholdOn);
+    EXPECT_EQ(h.State().panel.manualThreshold, 41);
+    h.State().panel.manualThreshold = 63;
+    Click(346);
+    EXPECT_EQ(h.State().panel.manualThreshold, 63);
+    h.State().panel.manualThreshold = 0;
+    Click(347);
+    EXPECT_EQ(h.State().panel.manualThreshold, 0);
+}
+
+TEST_F(Panel, LabelBoxesShowTenCharactersAtMost)
+{
+    const auto drawn = [&](const std::string& text) {
+        h.Main().DrawLabelBox(text, 375, 300, 150);
+        const gfx::Bitmap& s = h.Main().Surface();
+        std::vector<gfx::Pixel> box;
+        for (int y = 299; y < 314; ++y) {
+            for (int x = 375; x < 525; ++x)
+                box.push_back(s.At(x, y));
+        }
+        return box;
+    };
+    const auto full = drawn("Seuil manuel");
+    EXPECT_EQ(full, drawn("Seuil manu"));
+    EXPECT_NE(full, drawn("Seuil man"));
+}
+
+}  // namespace
+}  // namespace nuvix
