@@ -12,17 +12,8 @@ using testing::ReadAll;
 using testing::ScratchDir;
 using testing::WriteAll;
 
-tparam Observers()
-{
-    tparam r;
-    r.focalLength = 80.0;
-    r.pixelSize = 10.0;
-    r.comPort = 1;
-    r.protocol = 0;
-    r.invertRa = true;
-    r.trackWidth = 300;
-    return r;
-}
+const tparam kObservers{
+    .focalLength = 80.0, .pixelSize = 10.0, .comPort = 1, .protocol = 0, .trackWidth = 300, .invertRa = true};
 
 TEST(ParamFile, MissingFileGivesTheDefaults)
 {
@@ -39,14 +30,14 @@ TEST(ParamFile, StoreThenLoad)
     ScratchDir dir;
     const std::string path = dir.File("campar.dat");
     ASSERT_TRUE(SaveParams(path, tparam{}).saved);
-    const SaveResult saved = SaveParams(path, Observers());
+    const SaveResult saved = SaveParams(path, kObservers);
     ASSERT_TRUE(saved.saved) << saved.reason;
     EXPECT_EQ(ReadAll(path).size(), kParamFileSize);
     EXPECT_EQ(dir.Names(), std::set<std::string>{"campar.dat"});
 
     const LoadResult loaded = LoadParams(path);
     EXPECT_EQ(loaded.status, LoadStatus::Loaded);
-    EXPECT_EQ(loaded.record, Observers());
+    EXPECT_EQ(loaded.record, kObservers);
     EXPECT_TRUE(loaded.message.empty());
     EXPECT_FALSE(loaded.keptAsideAt);
 }
@@ -55,7 +46,7 @@ TEST(ParamFile, StoreThenLoad)
 // aside before the end-of-run store replaces it.
 TEST(ParamFile, MalformedFilesAreKeptAside)
 {
-    const auto valid = SerializeParams(Observers());
+    const auto valid = SerializeParams(kObservers);
     std::vector<std::vector<uint8_t>> damaged = {{}, {':'}, {0x02, '[', 6, 't', 'p'}};
     for (size_t cut = 1; cut < valid.size(); ++cut)
         damaged.emplace_back(valid.begin(), valid.begin() + cut);
@@ -95,7 +86,7 @@ TEST(ParamFile, FailedStoreLeavesThePreviousFile)
 {
     ScratchDir dir;
     const std::string path = dir.File("campar.dat");
-    ASSERT_TRUE(SaveParams(path, Observers()).saved);
+    ASSERT_TRUE(SaveParams(path, kObservers).saved);
     const auto before = ReadAll(path);
     std::filesystem::create_directory(dir.File("occupied"));
     std::filesystem::create_directory(dir.File("occupied/inside"));

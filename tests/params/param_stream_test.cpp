@@ -12,28 +12,23 @@ namespace nuvix {
 namespace {
 
 // Every field different from its default and from every other field.
-tparam Distinct()
-{
-    tparam r;
-    r.focalLength = 123.5;
-    r.pixelSize = 9.25;
-    r.raSpeed = 6.5;
-    r.decSpeed = -3.75;
-    r.comPort = 3;
-    r.exposureStep = 65706;
-    r.contrast = -2;
-    r.whiteBalance = 0x12345678;
-    r.protocol = 1;
-    r.photoIntervalUnit = 1;
-    r.photoIntervalValue = 90;
-    r.trackX = -15;
-    r.trackY = 700;
-    r.trackHeight = 130;
-    r.trackWidth = 250;
-    r.invertDec = true;
-    r.invertRa = false;
-    return r;
-}
+const tparam kDistinct{.focalLength = 123.5,
+                       .pixelSize = 9.25,
+                       .raSpeed = 6.5,
+                       .decSpeed = -3.75,
+                       .comPort = 3,
+                       .exposureStep = 65706,
+                       .contrast = -2,
+                       .whiteBalance = 0x12345678,
+                       .protocol = 1,
+                       .photoIntervalUnit = 1,
+                       .photoIntervalValue = 90,
+                       .trackX = -15,
+                       .trackY = 700,
+                       .trackHeight = 130,
+                       .trackWidth = 250,
+                       .invertDec = true,
+                       .invertRa = false};
 
 uint64_t LittleEndianAt(const std::vector<uint8_t>& bytes, size_t offset, size_t size)
 {
@@ -48,7 +43,7 @@ struct FieldSlot {
     const char* name;
     size_t offset;
     size_t size;
-    uint64_t storedValue;  // for the Distinct() record
+    uint64_t storedValue;  // for kDistinct
     void (*copy)(tparam& to, const tparam& from);
 };
 #define NUVIX_SLOT(field, offset, size, value)                                                      \
@@ -84,7 +79,7 @@ std::vector<uint8_t> Stored(const tparam& record)
 
 TEST(ParamStream, StoredBytesAreTheFixedLayout)
 {
-    const auto bytes = Stored(Distinct());
+    const auto bytes = Stored(kDistinct);
     ASSERT_EQ(bytes.size(), 106u);
     const std::vector<uint8_t> head = {0x3A, 0x01, 0x01, 0x00, 0x00, 0x02, 0x5B, 0x06, 0x00, 0x00, 0x00,
                                        't',  'p',  'a',  'r',  'a',  'm',  0x01, 0x00, 0x00, 0x00};
@@ -97,7 +92,7 @@ TEST(ParamStream, StoredBytesAreTheFixedLayout)
 
 TEST(ParamStream, StoreThenParseGivesEveryFieldBackButDarkSpotGuiding)
 {
-    tparam record = Distinct();
+    tparam record = kDistinct;
     record.darkSpotGuiding = true;
     const ParseResult parsed = ParseParams(Stored(record));
     EXPECT_FALSE(parsed.malformed) << parsed.reason;
@@ -138,24 +133,23 @@ TEST(ParamStream, ReadsVersionZeroStreams)
         put(v, 2);
     bytes.push_back(']');
 
-    tparam expected;
-    expected.focalLength = 150.0;
-    expected.pixelSize = 10.0;
-    expected.raSpeed = 15.0;
-    expected.decSpeed = 7.5;
-    expected.comPort = 1;
-    expected.exposureStep = 65535;
-    expected.contrast = 200;
-    expected.whiteBalance = 100;
-    expected.protocol = 0;
-    expected.photoIntervalUnit = 1;
-    expected.photoIntervalValue = 30;
-    expected.invertDec = false;
-    expected.invertRa = true;
-    expected.trackX = 300;
-    expected.trackY = 400;
-    expected.trackWidth = 210;
-    expected.trackHeight = 110;
+    const tparam expected{.focalLength = 150.0,
+                          .pixelSize = 10.0,
+                          .raSpeed = 15.0,
+                          .decSpeed = 7.5,
+                          .comPort = 1,
+                          .exposureStep = 65535,
+                          .contrast = 200,
+                          .whiteBalance = 100,
+                          .protocol = 0,
+                          .photoIntervalUnit = 1,
+                          .photoIntervalValue = 30,
+                          .trackX = 300,
+                          .trackY = 400,
+                          .trackHeight = 110,
+                          .trackWidth = 210,
+                          .invertDec = false,
+                          .invertRa = true};
 
     const ParseResult parsed = ParseParams(bytes);
     EXPECT_FALSE(parsed.malformed) << parsed.reason;
@@ -164,17 +158,17 @@ TEST(ParamStream, ReadsVersionZeroStreams)
 
 TEST(ParamStream, BytesAfterTheObjectAreIgnored)
 {
-    auto bytes = Stored(Distinct());
+    auto bytes = Stored(kDistinct);
     bytes.insert(bytes.end(), {'g', 'a', 'r', 'b', 'a', 'g', 'e', 0x00, 0xFF});
     const ParseResult parsed = ParseParams(bytes);
     EXPECT_FALSE(parsed.malformed);
-    EXPECT_EQ(parsed.record, Distinct());
+    EXPECT_EQ(parsed.record, kDistinct);
 }
 
 // A file cut anywhere keeps exactly the fields it holds whole; the others are defaults.
 TEST(ParamStream, TruncatedStreamsKeepTheFieldsReadBeforeTheCut)
 {
-    const tparam source = Distinct();
+    const tparam source = kDistinct;
     const auto full = Stored(source);
     for (size_t cut = 0; cut < full.size(); ++cut) {
         tparam expected;
@@ -217,12 +211,12 @@ TEST(ParamStream, DamagedStreamsAreMalformedWithDefaults)
         {"no ]", 105, {'}'}, true, "« ] »"},
     };
     for (const auto& damage : cases) {
-        auto bytes = Stored(Distinct());
+        auto bytes = Stored(kDistinct);
         std::copy(damage.replacement.begin(), damage.replacement.end(), bytes.begin() + damage.offset);
         const ParseResult parsed = ParseParams(bytes);
         EXPECT_TRUE(parsed.malformed) << damage.name;
         EXPECT_NE(parsed.reason.find(damage.reasonPart), std::string::npos) << damage.name << ": " << parsed.reason;
-        EXPECT_EQ(parsed.record, damage.fieldsKept ? Distinct() : tparam{}) << damage.name;
+        EXPECT_EQ(parsed.record, damage.fieldsKept ? kDistinct : tparam{}) << damage.name;
     }
 
     // Values the dialog could not show: that field takes its default, every other is read.
@@ -232,10 +226,10 @@ TEST(ParamStream, DamagedStreamsAreMalformedWithDefaults)
         double tparam::*member;
     } nonFinite[] = {{21, nan, &tparam::focalLength}, {29, inf, &tparam::pixelSize}, {45, -inf, &tparam::decSpeed}};
     for (const auto& damage : nonFinite) {
-        auto bytes = Stored(Distinct());
+        auto bytes = Stored(kDistinct);
         const auto replacement = doubleBytes(damage.value);
         std::copy(replacement.begin(), replacement.end(), bytes.begin() + damage.offset);
-        tparam expected = Distinct();
+        tparam expected = kDistinct;
         expected.*damage.member = tparam{}.*damage.member;
         const ParseResult parsed = ParseParams(bytes);
         EXPECT_TRUE(parsed.malformed) << damage.offset;
