@@ -139,7 +139,9 @@ TEST_F(Overlay, CrossHairArmsStopAtTheEdges)
         EXPECT_EQ(lit(cx, cy + 7), c.down) << c.starX << "," << c.starY;
         EXPECT_EQ(lit(cx - 7, cy), c.left) << c.starX << "," << c.starY;
         EXPECT_EQ(lit(cx + 7, cy), c.right) << c.starX << "," << c.starY;
-        if (c.drawn) EXPECT_FALSE(lit(cx, cy)) << "the star itself stays clear";
+        if (c.drawn) {
+            EXPECT_FALSE(lit(cx, cy)) << "the star itself stays clear";
+        }
     }
 }
 
