@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace nuvix {
+
+struct UserIds {
+    uint32_t uid;
+    uint32_t gid;
+};
+
+// The operating-system calls behind the parallel port, so that tests can stand in for them.
+// Calls give 0 (or a file descriptor) on success and -errno on failure.
+class ParportSystem {
+public:
+    virtual ~ParportSystem() = default;
+
+    // The ppdev character device.
+    virtual int Open(const std::string& path) = 0;
+    virtual int Ioctl(int fd, unsigned long request, void* argument) = 0;
+    virtual void Close(int fd) = 0;
+
+    // Direct register access, for root on x86 only.
+    virtual bool RunsAsRoot() = 0;
+    virtual int SetPortAccess(uint16_t first, unsigned count, bool on) = 0;
+    virtual uint8_t In(uint16_t address) = 0;
+    virtual void Out(uint16_t address, uint8_t value) = 0;
+
+    // Giving root up again.
+    virtual UserIds RealIds() = 0;
+    virtual std::optional<std::string> Environment(const char* name) = 0;
+    virtual int ClearSupplementaryGroups() = 0;
+    virtual int SetGid(uint32_t gid) = 0;
+    virtual int SetUid(uint32_t uid) = 0;
+};
+
+// The machine's own calls.
+std::unique_ptr<ParportSystem> MakeLinuxParportSystem();
+
+}  // namespace nuvix
