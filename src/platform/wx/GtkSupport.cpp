@@ -1,0 +1,98 @@
+#include "platform/wx/GtkSupport.h"
+
+#include <gtk/gtk.h>
+#include <wx/window.h>
+
+namespace nuvix::wx {
+
+namespace {
+
+constexpr const char* kClientClass = "nuvix";
+
+// Sizes are in pixels: the layout is in pixels too. Application priority outranks the
+// theme whatever the selectors' specificity.
+constexpr const char* kStyle = R"css(
+.nuvix button, .nuvix entry, .nuvix label, .nuvix checkbutton, .nuvix radiobutton,
+.nuvix combobox, .nuvix frame {
+    font-family: sans-serif;
+    font-size: 12px;
+}
+.nuvix button {
+    padding: 0;
+    margin: 0;
+    min-width: 0;
+    min-height: 0;
+}
+.nuvix entry {
+    padding: 0 2px;
+    margin: 0;
+    min-width: 0;
+    min-height: 0;
+}
+.nuvix checkbutton, .nuvix radiobutton {
+    padding: 0;
+    margin: 0;
+    min-width: 0;
+    min-height: 0;
+}
+.nuvix check, .nuvix radio {
+    padding: 0;
+    margin: 0 3px 0 0;
+    min-width: 11px;
+    min-height: 11px;
+}
+.nuvix combobox button {
+    padding: 0 2px;
+}
+.nuvix combobox arrow {
+    min-width: 12px;
+    min-height: 12px;
+}
+)css";
+
+}  // namespace
+
+void InstallApplicationStyle()
+{
+    GdkScreen* screen = gdk_screen_get_default();
+    if (!screen) return;
+    GtkCssProvider* provider = gtk_css_provider_new();
+    GError* error = nullptr;
+    if (gtk_css_provider_load_from_data(provider, kStyle, -1, &error)) {
+        gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider),
+                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    } else if (error) {
+        g_printerr("nuvix: style rule rejected: %s\n", error->message);
+        g_error_free(error);
+    }
+    g_object_unref(provider);  // the screen keeps its own reference
+}
+
+void MarkClientArea(wxWindow& window)
+{
+    if (GtkWidget* widget = window.GetHandle()) {
+        gtk_style_context_add_class(gtk_widget_get_style_context(widget), kClientClass);
+    }
+}
+
+void KeepRequestedPosition(wxWindow& topLevel, int x, int y)
+{
+    if (GtkWidget* widget = topLevel.GetHandle(); widget && GTK_IS_WINDOW(widget)) {
+        gtk_window_set_position(GTK_WINDOW(widget), GTK_WIN_POS_NONE);
+        gtk_window_move(GTK_WINDOW(widget), x, y);
+    }
+}
+
+void CloseNativeMessageBoxes()
+{
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* node = windows; node; node = node->next) {
+        auto* widget = static_cast<GtkWidget*>(node->data);
+        if (GTK_IS_MESSAGE_DIALOG(widget) && gtk_widget_get_visible(widget)) {
+            gtk_dialog_response(GTK_DIALOG(widget), GTK_RESPONSE_DELETE_EVENT);
+        }
+    }
+    g_list_free(windows);
+}
+
+}  // namespace nuvix::wx

@@ -1,0 +1,23 @@
+#pragma once
+
+class wxWindow;
+
+namespace nuvix::wx {
+
+// Loads the one application style rule: inside our client areas, buttons, edits, check
+// boxes and lists lose GTK's padding and minimum sizes and use a small font, so every
+// text of the layout shows within its fixed rectangle (a "+" in 25 x 16 pixels).
+void InstallApplicationStyle();
+
+// Puts a client area under that rule.
+void MarkClientArea(wxWindow& window);
+
+// wx asks GTK to centre dialogs on their parent when they appear; ours go where the
+// program placed them.
+void KeepRequestedPosition(wxWindow& topLevel, int x, int y);
+
+// Answers every open native message box (they run their own GTK loop), so that a quit
+// asked for while one is open can end the program.
+void CloseNativeMessageBoxes();
+
+}  // namespace nuvix::wx
