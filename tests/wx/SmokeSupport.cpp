@@ -1,0 +1,165 @@
+#include "wx/SmokeSupport.h"
+
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <chrono>
+
+namespace nuvix::wx::smoke {
+
+namespace {
+
+WxToolkit* toolkit = nullptr;
+
+GtkWidget* FindTopLevel(const std::string& title)
+{
+    GList* windows = gtk_window_list_toplevels();
+    GtkWidget* found = nullptr;
+    for (GList* node = windows; node && !found; node = node->next) {
+        auto* widget = static_cast<GtkWidget*>(node->data);
+        const char* t = gtk_window_get_title(GTK_WINDOW(widget));
+        if (t && title == t && gtk_widget_get_visible(widget)) found = widget;
+    }
+    g_list_free(windows);
+    return found;
+}
+
+bool TreeHasLabel(GtkWidget* widget, const std::string& text)
+{
+    if (GTK_IS_LABEL(widget) && text == gtk_label_get_text(GTK_LABEL(widget))) return true;
+    if (GTK_IS_BUTTON(widget)) {
+        const char* label = gtk_button_get_label(GTK_BUTTON(widget));
+        if (label && text == label) return true;
+    }
+    if (!GTK_IS_CONTAINER(widget)) return false;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+    bool found = false;
+    for (GList* node = children; node && !found; node = node->next) {
+        found = TreeHasLabel(static_cast<GtkWidget*>(node->data), text);
+    }
+    g_list_free(children);
+    return found;
+}
+
+GtkWidget* OpenMessageDialog()
+{
+    GList* windows = gtk_window_list_toplevels();
+    GtkWidget* found = nullptr;
+    for (GList* node = windows; node && !found; node = node->next) {
+        auto* widget = static_cast<GtkWidget*>(node->data);
+        if (GTK_IS_MESSAGE_DIALOG(widget) && gtk_widget_get_visible(widget)) found = widget;
+    }
+    g_list_free(windows);
+    return found;
+}
+
+}  // namespace
+
+WxToolkit& Toolkit()
+{
+    return *toolkit;
+}
+
+void SetToolkit(WxToolkit& kit)
+{
+    toolkit = &kit;
+}
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(2000);
+    }
+    return true;
+}
+
+void PumpFor(int ms)
+{
+    PumpUntil([] { return false; }, ms);
+    gdk_display_sync(gdk_display_get_default());
+}
+
+std::optional<gfx::Bitmap> CaptureScreen(gfx::Rect area)
+{
+    GdkWindow* root = gdk_get_default_root_window();
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(root, area.left, area.top, area.Width(), area.Height());
+    if (!shot) return std::nullopt;
+    const int channels = gdk_pixbuf_get_n_channels(shot);
+    const int stride = gdk_pixbuf_get_rowstride(shot);
+    const guchar* data = gdk_pixbuf_read_pixels(shot);
+    gfx::Bitmap image(area.Width(), area.Height());
+    for (int y = 0; y < area.Height(); ++y) {
+        const guchar* p = data + static_cast<ptrdiff_t>(y) * stride;
+        for (int x = 0; x < area.Width(); ++x, p += channels) {
+            image.Set(x, y, gfx::Color{p[0], p[1], p[2]}.ToPixel());
+        }
+    }
+    g_object_unref(shot);
+    return image;
+}
+
+std::optional<gfx::Rect> ClientAreaOnScreen(const std::string& title)
+{
+    GtkWidget* top = FindTopLevel(title);
+    GdkWindow* window = top ? gtk_widget_get_window(top) : nullptr;
+    if (!window) return std::nullopt;
+    int x = 0;
+    int y = 0;
+    gdk_window_get_origin(window, &x, &y);
+    return gfx::Rect::FromSize(x, y, gdk_window_get_width(window), gdk_window_get_height(window));
+}
+
+bool HasLabel(const std::string& title, const std::string& text)
+{
+    GtkWidget* top = FindTopLevel(title);
+    return top && TreeHasLabel(top, text);
+}
+
+std::optional<OpenBox> FindOpenMessageBox()
+{
+    GtkWidget* box = OpenMessageDialog();
+    if (!box) return std::nullopt;
+    OpenBox open;
+    if (const char* title = gtk_window_get_title(GTK_WINDOW(box))) open.title = title;
+    gchar* text = nullptr;
+    g_object_get(box, "text", &text, nullptr);
+    if (text) open.text = text;
+    g_free(text);
+    return open;
+}
+
+void AnswerMessageBoxes()
+{
+    while (GtkWidget* box = OpenMessageDialog()) {
+        gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
+        gtk_widget_hide(box);
+    }
+}
+
+namespace {
+template <class Test>
+int CountPixels(const gfx::Bitmap& image, gfx::Rect area, Test test)
+{
+    int count = 0;
+    for (int y = std::max(area.top, 0); y < std::min(area.bottom, image.Height()); ++y) {
+        for (int x = std::max(area.left, 0); x < std::min(area.right, image.Width()); ++x) {
+            if (test(gfx::Color::FromPixel(image.At(x, y)))) ++count;
+        }
+    }
+    return count;
+}
+}  // namespace
+
+int CountDarkPixels(const gfx::Bitmap& image, gfx::Rect area)
+{
+    return CountPixels(image, area, [](gfx::Color c) { return std::max({c.r, c.g, c.b}) < 110; });
+}
+
+int CountPixelsUnlike(const gfx::Bitmap& image, gfx::Rect area, gfx::Color ground)
+{
+    return CountPixels(image, area, [ground](gfx::Color c) { return c != ground; });
+}
+
+}  // namespace nuvix::wx::smoke

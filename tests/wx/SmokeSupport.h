@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/gfx/Bitmap.h"
+#include "platform/gfx/Geometry.h"
+#include "platform/wx/WxToolkit.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace nuvix::wx::smoke {
+
+// The toolkit that main runs the tests in.
+WxToolkit& Toolkit();
+void SetToolkit(WxToolkit& toolkit);
+
+// Lets the desktop run (GTK events, wx timers, deferred paints and boxes).
+void PumpFor(int ms);
+// Runs the desktop until `done` holds; false when `timeoutMs` passed first.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
+
+// What the X server shows in `area` of the screen.
+std::optional<gfx::Bitmap> CaptureScreen(gfx::Rect area);
+
+// The client area, on the screen, of the visible top-level window with that title.
+std::optional<gfx::Rect> ClientAreaOnScreen(const std::string& title);
+// Whether the top-level window with that title holds a label that reads `text`.
+bool HasLabel(const std::string& title, const std::string& text);
+
+// The open message box, as the user sees it.
+struct OpenBox {
+    std::string title;
+    std::string text;
+};
+std::optional<OpenBox> FindOpenMessageBox();
+// Presses OK in every open message box.
+void AnswerMessageBoxes();
+
+// Pixels of `image` inside `area` darker than text on a light ground.
+int CountDarkPixels(const gfx::Bitmap& image, gfx::Rect area);
+// Pixels of `image` inside `area` of another colour than `ground`.
+int CountPixelsUnlike(const gfx::Bitmap& image, gfx::Rect area, gfx::Color ground);
+
+}  // namespace nuvix::wx::smoke
