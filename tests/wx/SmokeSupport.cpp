@@ -1,7 +1,5 @@
 #include "wx/SmokeSupport.h"
 
-#include <gtk/gtk.h>
-
 #include <algorithm>
 #include <chrono>
 
@@ -36,6 +34,19 @@ bool TreeHasLabel(GtkWidget* widget, const std::string& text)
     bool found = false;
     for (GList* node = children; node && !found; node = node->next) {
         found = TreeHasLabel(static_cast<GtkWidget*>(node->data), text);
+    }
+    g_list_free(children);
+    return found;
+}
+
+GtkWidget* FindInTree(GtkWidget* widget, const std::function<bool(GtkWidget*)>& match)
+{
+    if (match(widget)) return widget;
+    if (!GTK_IS_CONTAINER(widget)) return nullptr;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+    GtkWidget* found = nullptr;
+    for (GList* node = children; node && !found; node = node->next) {
+        found = FindInTree(static_cast<GtkWidget*>(node->data), match);
     }
     g_list_free(children);
     return found;
@@ -115,6 +126,17 @@ bool HasLabel(const std::string& title, const std::string& text)
 {
     GtkWidget* top = FindTopLevel(title);
     return top && TreeHasLabel(top, text);
+}
+
+GtkWidget* FindWidget(const std::string& title, const std::function<bool(GtkWidget*)>& match)
+{
+    GtkWidget* top = FindTopLevel(title);
+    return top ? FindInTree(top, match) : nullptr;
+}
+
+GtkWidget* FindButton(const std::string& title, const std::string& text)
+{
+    return FindWidget(title, [&](GtkWidget* w) { return GTK_IS_BUTTON(w) && TreeHasLabel(w, text); });
 }
 
 std::optional<OpenBox> FindOpenMessageBox()

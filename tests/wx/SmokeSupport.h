@@ -4,6 +4,8 @@
 #include "platform/gfx/Geometry.h"
 #include "platform/wx/WxToolkit.h"
 
+#include <gtk/gtk.h>
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -26,6 +28,11 @@ std::optional<gfx::Bitmap> CaptureScreen(gfx::Rect area);
 std::optional<gfx::Rect> ClientAreaOnScreen(const std::string& title);
 // Whether the top-level window with that title holds a label that reads `text`.
 bool HasLabel(const std::string& title, const std::string& text);
+
+// The first widget of that top-level window's tree that `match` accepts, or null.
+GtkWidget* FindWidget(const std::string& title, const std::function<bool(GtkWidget*)>& match);
+// The button (push, check or radio) of that window that shows `text`, or null.
+GtkWidget* FindButton(const std::string& title, const std::string& text);
 
 // The open message box, as the user sees it.
 struct OpenBox {

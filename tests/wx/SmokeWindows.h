@@ -5,6 +5,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace nuvix::wx::smoke {
 
@@ -33,9 +35,15 @@ public:
 
     int paints = 0;
     int closes = 0;
+    std::vector<std::pair<int, int>> commands;  // id, notification code
     std::function<void(int)> onTimer;
 
 protected:
+    bool Command(int id, int code) override
+    {
+        commands.emplace_back(id, code);
+        return true;
+    }
     void Paint(gfx::Canvas& canvas) override
     {
         ++paints;

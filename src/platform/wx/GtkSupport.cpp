@@ -8,6 +8,7 @@ namespace nuvix::wx {
 namespace {
 
 constexpr const char* kClientClass = "nuvix";
+constexpr const char* kBareClass = "bare";
 
 // Sizes are in pixels: the layout is in pixels too. Application priority outranks the
 // theme whatever the selectors' specificity.
@@ -41,6 +42,9 @@ constexpr const char* kStyle = R"css(
     min-width: 11px;
     min-height: 11px;
 }
+.nuvix checkbutton.bare check {
+    margin: 0;
+}
 .nuvix combobox button {
     padding: 0 2px;
 }
@@ -72,6 +76,13 @@ void MarkClientArea(wxWindow& window)
 {
     if (GtkWidget* widget = window.GetHandle()) {
         gtk_style_context_add_class(gtk_widget_get_style_context(widget), kClientClass);
+    }
+}
+
+void MarkBareCheckBox(wxWindow& checkBox)
+{
+    if (GtkWidget* widget = checkBox.GetHandle()) {
+        gtk_style_context_add_class(gtk_widget_get_style_context(widget), kBareClass);
     }
 }
 

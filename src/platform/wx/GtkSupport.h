@@ -12,6 +12,10 @@ void InstallApplicationStyle();
 // Puts a client area under that rule.
 void MarkClientArea(wxWindow& window);
 
+// A check box with no text of its own (its caption is painted beside it) needs no gap
+// after the box, which would not fit in 13 x 13 pixels.
+void MarkBareCheckBox(wxWindow& checkBox);
+
 // wx asks GTK to centre dialogs on their parent when they appear; ours go where the
 // program placed them.
 void KeepRequestedPosition(wxWindow& topLevel, int x, int y);

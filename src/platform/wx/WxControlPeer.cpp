@@ -1,5 +1,7 @@
 #include "platform/wx/WxControlPeer.h"
 
+#include "platform/ui/Window.h"
+#include "platform/wx/GtkSupport.h"
 #include "platform/wx/WxText.h"
 
 #include <wx/button.h>
@@ -25,6 +27,15 @@ wxArrayString ItemsOf(const ui::Control& control)
     for (const std::string& item : control.Items())
         items.Add(ToWx(item));
     return items;
+}
+
+bool StartsRadioGroup(const ui::Control& control)
+{
+    const auto& all = control.Owner().Controls();
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (all[i].get() == &control) return i == 0 || all[i - 1]->Kind() != ui::ControlKind::RadioButton;
+    }
+    return true;
 }
 
 }  // namespace
@@ -68,13 +79,16 @@ wxWindow* WxControlPeer::CreateWidget(wxWindow& client)
     }
     case ui::ControlKind::CheckBox: {
         auto* box = HandToWx<wxCheckBox>(&client, wxID_ANY, text, pos, size);
+        if (text.empty()) MarkBareCheckBox(*box);
         box->SetValue(control_.IsChecked());
         return box;
     }
     case ui::ControlKind::RadioButton: {
-        // Single buttons: the group is the control model's (radio buttons that follow one
-        // another), which unchecks the others through CheckedChanged.
-        auto* radio = HandToWx<wxRadioButton>(&client, wxID_ANY, text, pos, size, wxRB_SINGLE);
+        // GTK groups mirror the model's: radio buttons that follow one another. (A GTK
+        // radio button cannot be unchecked on its own, so a lone "single" button would
+        // not follow the model; within a group, checking one clears the others.)
+        auto* radio =
+            HandToWx<wxRadioButton>(&client, wxID_ANY, text, pos, size, StartsRadioGroup(control_) ? wxRB_GROUP : 0);
         radio->SetValue(control_.IsChecked());
         return radio;
     }
