@@ -79,7 +79,7 @@ uint8_t SimCamera::DrivenData() const
 uint8_t SimCamera::StatusLines() const
 {
     if (stream_.Streaming()) return stream_.Status();
-    uint8_t status = awake_ ? static_cast<uint8_t>((activity_ & 0x0F) << 4) : 0;
+    uint8_t status = awake_ ? static_cast<uint8_t>((activity_ << 4) & kActivityBits) : 0;
     if (!stuckHandshake_ && (control_ & lines::kSelectIn) == 0) status |= lines::kHandshake;
     return status;
 }
