@@ -3,6 +3,7 @@
 #include "platform/ui/Toolkit.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace nuvix::ui {
 
@@ -108,6 +109,10 @@ void Window::RemoveControls()
 void Window::SetTimer(int id, int periodMs)
 {
     if (!peer_) return;
+    // The system's timers take an unsigned period with a 10 ms floor: zero (an empty photo
+    // interval) gives 10 ms instead of a timer that never lets the loop rest, and a negative
+    // value (an overflowed interval) reads as the longest period.
+    periodMs = periodMs < 0 ? std::numeric_limits<int>::max() : std::max(periodMs, kMinimumTimerPeriodMs);
     timers_.insert(id);
     peer_->SetTimer(id, periodMs);
 }

@@ -78,6 +78,8 @@ public:
     const std::vector<std::unique_ptr<Control>>& Controls() const { return controls_; }
     int FocusedControlId() const { return focusedId_; }
 
+    // Periods below 10 ms run at 10 ms; negative ones at the longest period.
+    static constexpr int kMinimumTimerPeriodMs = 10;
     void SetTimer(int id, int periodMs);
     void KillTimer(int id);
     const std::set<int>& ActiveTimers() const { return timers_; }
