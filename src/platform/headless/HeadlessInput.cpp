@@ -125,4 +125,21 @@ bool HeadlessToolkit::Close(ui::Window& window)
     return UserAction(window, [&] { window.DispatchClose(); });
 }
 
+bool HeadlessToolkit::PressEnter(ui::Window& window)
+{
+    const ui::Control* focused = window.FindControl(window.FocusedControlId());
+    if (focused && focused->Kind() == ui::ControlKind::PushButton) return Click(window, focused->Id());
+    for (const auto& control : window.Controls()) {
+        if (control->Kind() == ui::ControlKind::PushButton && control->Style().defaultButton) {
+            return Click(window, control->Id());
+        }
+    }
+    return UserAction(window, [&] { window.DispatchCommand(ui::Dialog::kOk, ui::notify::kClicked); });
+}
+
+bool HeadlessToolkit::PressEscape(ui::Window& window)
+{
+    return UserAction(window, [&] { window.DispatchCommand(ui::Dialog::kCancel, ui::notify::kClicked); });
+}
+
 }  // namespace nuvix::headless

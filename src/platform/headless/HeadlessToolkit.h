@@ -78,6 +78,10 @@ public:
     bool Resize(ui::Window& window, gfx::Size outer);
     bool MoveWindow(ui::Window& window, gfx::Point clientTopLeftOnScreen);
     bool Close(ui::Window& window);
+    // The keyboard's dialog keys: Enter clicks the focused push button, else the default
+    // button, else sends IDOK; Escape sends IDCANCEL.
+    bool PressEnter(ui::Window& window);
+    bool PressEscape(ui::Window& window);
 
     // Windows on screen (created), in creation order.
     const std::vector<ui::Window*>& Windows() const { return windows_; }
