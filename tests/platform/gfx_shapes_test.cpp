@@ -6,7 +6,6 @@
 
 #include <climits>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,10 +13,10 @@ namespace nuvix::gfx {
 namespace {
 
 using gfxtest::CountWhere;
+using gfxtest::Mismatch;
 using gfxtest::Patterned;
 
-constexpr Color kRed{255, 0, 0};
-constexpr Pixel kRedPixel = 0xFF0000u;
+constexpr Pixel kRed = 0xFF0000u;
 
 struct LineCase {
     std::string name;
@@ -35,111 +34,94 @@ TEST(GfxLine, CoversStartNotEndAndOnePixelPerStep)
     for (const auto& c : cases) {
         Bitmap bm(16, 16);
         Canvas canvas(bm);
-        canvas.SetPen(Pen::Solid(kRed));
+        canvas.SetPen(Pen::Solid(Color::FromPixel(kRed)));
         canvas.DrawLine(c.from, c.to);
-        EXPECT_EQ(bm.At(c.from.x, c.from.y), kRedPixel) << c.name;
+        EXPECT_EQ(bm.At(c.from.x, c.from.y), kRed) << c.name;
         EXPECT_EQ(bm.At(c.to.x, c.to.y), 0u) << c.name;
-        const int steps = std::max(std::abs(c.to.x - c.from.x), std::abs(c.to.y - c.from.y));
-        EXPECT_EQ(CountWhere(bm, kRedPixel), steps) << c.name;
+        EXPECT_EQ(CountWhere(bm, kRed), std::max(std::abs(c.to.x - c.from.x), std::abs(c.to.y - c.from.y))) << c.name;
     }
-}
-
-TEST(GfxLine, SamePointDrawsNothing)
-{
-    Bitmap bm(8, 8);
-    Canvas canvas(bm);
-    canvas.SetPen(Pen::Solid(kRed, 3));
-    canvas.DrawLine({4, 4}, {4, 4});
-    EXPECT_EQ(CountWhere(bm, kRedPixel), 0);
 }
 
 TEST(GfxLine, ClippedLineKeepsTheUnclippedPixels)
 {
-    // The same lines drawn whole on a large bitmap and clipped on a small window of it.
+    // Each line drawn whole on a large bitmap, and clipped on a 40 x 40 window of it.
     const std::vector<LineCase> cases = {
         {"shallow", {-50, -20}, {70, 30}}, {"steep", {35, 90}, {-5, -60}}, {"odd slope", {-33, 41}, {57, -7}}};
-    constexpr int kOffset = 100;
     for (const auto& c : cases) {
         Bitmap whole(300, 300, 0xFFFFFF);
-        Canvas(whole).DrawLine({c.from.x + kOffset, c.from.y + kOffset}, {c.to.x + kOffset, c.to.y + kOffset});
+        Canvas(whole).DrawLine({c.from.x + 100, c.from.y + 100}, {c.to.x + 100, c.to.y + 100});
         Bitmap window(40, 40, 0xFFFFFF);
         Canvas(window).DrawLine(c.from, c.to);
-        for (int y = 0; y < 40; ++y) {
-            for (int x = 0; x < 40; ++x) {
-                ASSERT_EQ(window.At(x, y) == 0, whole.At(x + kOffset, y + kOffset) == 0)
-                    << c.name << " " << x << "," << y;
-            }
-        }
+        EXPECT_EQ(Mismatch(window, [&](int x, int y) { return whole.At(x + 100, y + 100); }), "") << c.name;
     }
 }
 
-// Every primitive of the system's inverting overlays, in a few pen widths.
-struct Primitive {
+enum class Kind { Line, Rectangle, Ellipse };
+struct Shape {
     std::string name;
-    int penWidth;
-    bool brush;
-    std::function<void(Canvas&)> draw;
+    Kind kind;
+    Rect r;  // a line runs from the top-left corner to the bottom-right one
 };
 
-std::vector<Primitive> Primitives()
+void Draw(Canvas& c, const Shape& s)
 {
-    std::vector<Primitive> all;
-    for (int w : {1, 2, 3}) {
-        for (bool brush : {false, true}) {
-            all.push_back({"line", w, brush, [](Canvas& c) { c.DrawLine({3, 20}, {37, 4}); }});
-            all.push_back({"rectangle", w, brush, [](Canvas& c) { c.DrawRectangle({5, 6, 30, 25}); }});
-            all.push_back({"thin rectangle", w, brush, [](Canvas& c) { c.DrawRectangle({10, 10, 11, 20}); }});
-            all.push_back({"ellipse", w, brush, [](Canvas& c) { c.DrawEllipse({4, 3, 36, 27}); }});
-            all.push_back({"small ellipse", w, brush, [](Canvas& c) { c.DrawEllipse({20, 10, 32, 22}); }});
-            all.push_back({"half outside", w, brush, [](Canvas& c) { c.DrawRectangle({-10, -5, 15, 12}); }});
-        }
-    }
-    return all;
+    if (s.kind == Kind::Line) c.DrawLine({s.r.left, s.r.top}, {s.r.right, s.r.bottom});
+    if (s.kind == Kind::Rectangle) c.DrawRectangle(s.r);
+    if (s.kind == Kind::Ellipse) c.DrawEllipse(s.r);
 }
 
 TEST(GfxNotMode, ComplementsExactlyTheCopyPenPixelsOnce)
 {
-    for (const auto& p : Primitives()) {
-        const std::string label = p.name + " w" + std::to_string(p.penWidth) + (p.brush ? " brush" : "");
-        const Bitmap original = Patterned(40, 30);
+    // The inverting overlays must be undone by drawing them again, for every primitive and pen.
+    const std::vector<Shape> shapes = {
+        {"line", Kind::Line, {3, 20, 37, 4}},        {"rectangle", Kind::Rectangle, {5, 6, 30, 25}},
+        {"thin", Kind::Rectangle, {10, 10, 11, 20}}, {"half outside", Kind::Rectangle, {-10, -5, 15, 12}},
+        {"ellipse", Kind::Ellipse, {4, 3, 36, 27}},  {"small ellipse", Kind::Ellipse, {20, 10, 32, 22}},
+    };
+    const Bitmap original = Patterned(40, 30);
+    for (const auto& shape : shapes) {
+        for (int width : {1, 2, 3}) {
+            for (const Brush brush : {Brush::Null(), Brush::White()}) {
+                const std::string label = shape.name + " width " + std::to_string(width);
+                Bitmap painted = original;
+                Canvas paint(painted);
+                paint.SetPen(Pen::Solid(kWhite, width));
+                paint.SetBrush(brush);
+                Draw(paint, shape);
 
-        Bitmap painted = original;
-        Canvas paint(painted);
-        paint.SetPen(Pen::Solid(kWhite, p.penWidth));
-        paint.SetBrush(p.brush ? Brush::White() : Brush::Null());
-        p.draw(paint);
-
-        Bitmap inverted = original;
-        Canvas invert(inverted);
-        invert.SetPen(Pen::Solid(kWhite, p.penWidth));
-        invert.SetBrush(p.brush ? Brush::Black() : Brush::Null());
-        invert.SetRasterOp(RasterOp::Not);
-        p.draw(invert);
-        for (size_t i = 0; i < original.Pixels().size(); ++i) {
-            const bool touched = painted.Pixels()[i] != original.Pixels()[i];
-            const Pixel expected = touched ? (original.Pixels()[i] ^ 0xFFFFFFu) : original.Pixels()[i];
-            ASSERT_EQ(inverted.Pixels()[i], expected) << label << " pixel " << i;
+                Bitmap inverted = original;
+                Canvas invert(inverted);
+                invert.SetPen(Pen::Solid(kWhite, width));
+                invert.SetBrush(brush);
+                invert.SetRasterOp(RasterOp::Not);
+                Draw(invert, shape);
+                const auto complementWherePainted = [&](int x, int y) {
+                    const Pixel p = original.At(x, y);
+                    return painted.At(x, y) != p ? (p ^ 0xFFFFFFu) : p;
+                };
+                EXPECT_EQ(Mismatch(inverted, complementWherePainted), "") << label;
+                Draw(invert, shape);
+                EXPECT_EQ(inverted, original) << label << ": drawing again restores the picture";
+            }
         }
-        p.draw(invert);
-        EXPECT_EQ(inverted, original) << label << ": a second drawing restores the picture";
     }
 }
 
 TEST(GfxRectangle, OutlineWithPenInsideWithBrushRightAndBottomExclusive)
 {
     constexpr Pixel kGround = 0x404040u;
-    const Pixel brushPixel = 0x0000FFu;
+    constexpr Pixel kBlue = 0x0000FFu;
     struct Case {
         std::string name;
         Pen pen;
         Brush brush;
-        Pixel edge;    // expected on the outermost ring
-        Pixel inside;  // expected inside the ring
+        Pixel ring;  // expected on the rectangle's outermost pixels
+        Pixel inside;
     };
     const std::vector<Case> cases = {
-        {"pen and brush", Pen::Solid(kRed), Brush::Solid({0, 0, 255}), kRedPixel, brushPixel},
-        {"null brush", Pen::Solid(kRed), Brush::Null(), kRedPixel, kGround},
-        {"null pen", Pen::Null(), Brush::Solid({0, 0, 255}), brushPixel, brushPixel},
+        {"pen and brush", Pen::Solid(Color::FromPixel(kRed)), Brush::Solid(Color::FromPixel(kBlue)), kRed, kBlue},
+        {"null brush", Pen::Solid(Color::FromPixel(kRed)), Brush::Null(), kRed, kGround},
+        {"null pen", Pen::Null(), Brush::Solid(Color::FromPixel(kBlue)), kBlue, kBlue},
         {"neither", Pen::Null(), Brush::Null(), kGround, kGround},
     };
     const Rect r{2, 3, 9, 8};
@@ -149,82 +131,58 @@ TEST(GfxRectangle, OutlineWithPenInsideWithBrushRightAndBottomExclusive)
         canvas.SetPen(c.pen);
         canvas.SetBrush(c.brush);
         canvas.DrawRectangle(r);
-        for (int y = 0; y < 12; ++y) {
-            for (int x = 0; x < 12; ++x) {
-                const bool in = r.Contains({x, y});
-                const bool ring = in && (x == r.left || x == r.right - 1 || y == r.top || y == r.bottom - 1);
-                const Pixel want = !in ? kGround : ring ? c.edge : c.inside;
-                ASSERT_EQ(bm.At(x, y), want) << c.name << " at " << x << "," << y;
-            }
-        }
+        EXPECT_EQ(Mismatch(bm,
+                           [&](int x, int y) {
+                               if (!r.Contains({x, y})) return kGround;
+                               const bool ring = x == r.left || x == r.right - 1 || y == r.top || y == r.bottom - 1;
+                               return ring ? c.ring : c.inside;
+                           }),
+                  "")
+            << c.name;
     }
 }
 
 TEST(GfxShapes, DegenerateOrNullDrawsNothing)
 {
-    const std::vector<std::pair<std::string, std::function<void(Canvas&)>>> cases = {
-        {"empty rectangle",
-         [](Canvas& c) {
-             c.DrawRectangle({5, 5, 5, 9});
-         }},
-        {"inverted rectangle",
-         [](Canvas& c) {
-             c.DrawRectangle({9, 9, 4, 4});
-         }},
-        {"flat ellipse",
-         [](Canvas& c) {
-             c.DrawEllipse({3, 6, 12, 6});
-         }},
-        {"null pen line",
-         [](Canvas& c) {
-             c.SetPen(Pen::Null());
-             c.DrawLine({0, 0}, {15, 15});
-         }},
-        {"null pen and brush ellipse",
-         [](Canvas& c) {
-             c.SetPen(Pen::Null());
-             c.SetBrush(Brush::Null());
-             c.DrawEllipse({1, 1, 14, 14});
-         }},
-        {"null brush fill",
-         [](Canvas& c) {
-             c.FillRect({0, 0, 16, 16}, Brush::Null());
-         }},
-    };
-    for (const auto& [name, draw] : cases) {
+    const std::vector<Shape> shapes = {
+        {"empty rectangle", Kind::Rectangle, {5, 5, 5, 9}}, {"inverted rectangle", Kind::Rectangle, {9, 9, 4, 4}},
+        {"flat ellipse", Kind::Ellipse, {3, 6, 12, 6}},     {"zero-length line", Kind::Line, {4, 4, 4, 4}},
+        {"null pen line", Kind::Line, {0, 0, 15, 15}},      {"null pen and brush", Kind::Ellipse, {1, 1, 14, 14}}};
+    for (const auto& shape : shapes) {
         Bitmap bm = Patterned(16, 16);
-        const Bitmap before = bm;
         Canvas canvas(bm);
-        draw(canvas);
-        EXPECT_EQ(bm, before) << name;
+        canvas.SetPen(shape.name.starts_with("null") ? Pen::Null() : Pen::Solid(kBlack, 3));
+        canvas.SetBrush(shape.name.ends_with("brush") ? Brush::Null() : Brush::Black());
+        Draw(canvas, shape);
+        canvas.FillRect({0, 0, 16, 16}, Brush::Null());
+        EXPECT_EQ(bm, Patterned(16, 16)) << shape.name;
     }
 }
 
 TEST(GfxEllipse, SymmetricInsideItsBoxAndTouchingEverySide)
 {
-    const std::vector<Rect> boxes = {{0, 0, 1, 1},   {0, 0, 2, 2},  {2, 2, 14, 14},
-                                     {3, 1, 14, 12}, {1, 0, 4, 20}, {0, 5, 19, 8}};
-    for (const Rect& box : boxes) {
+    for (const Rect& box : {Rect{0, 0, 1, 1}, Rect{0, 0, 2, 2}, Rect{2, 2, 14, 14}, Rect{3, 1, 14, 12},
+                            Rect{1, 0, 4, 20}, Rect{0, 5, 19, 8}}) {
         Bitmap bm(20, 20);
         Canvas canvas(bm);
-        canvas.SetPen(Pen::Solid(kRed));
+        canvas.SetPen(Pen::Solid(Color::FromPixel(kRed)));
         canvas.SetBrush(Brush::Solid({0, 255, 0}));
         canvas.DrawEllipse(box);
-        bool left = false, right = false, top = false, bottom = false;
-        for (int y = 0; y < 20; ++y) {
-            for (int x = 0; x < 20; ++x) {
-                const Pixel p = bm.At(x, y);
-                if (p == 0) continue;
-                ASSERT_TRUE(box.Contains({x, y})) << "outside the box at " << x << "," << y;
-                ASSERT_EQ(p, bm.At(box.left + box.right - 1 - x, y)) << "left-right mirror";
-                ASSERT_EQ(p, bm.At(x, box.top + box.bottom - 1 - y)) << "top-bottom mirror";
-                left |= x == box.left;
-                right |= x == box.right - 1;
-                top |= y == box.top;
-                bottom |= y == box.bottom - 1;
-            }
+        const std::string label = std::to_string(box.Width()) + "x" + std::to_string(box.Height());
+        EXPECT_EQ(Mismatch(bm, [&](int x, int y) { return box.Contains({x, y}) ? bm.At(x, y) : 0u; }), "") << label;
+        for (const bool acrossX : {true, false}) {
+            const auto mirrored = [&](int x, int y) {
+                if (!box.Contains({x, y})) return 0u;
+                return acrossX ? bm.At(box.left + box.right - 1 - x, y) : bm.At(x, box.top + box.bottom - 1 - y);
+            };
+            EXPECT_EQ(Mismatch(bm, mirrored), "") << label;
         }
-        EXPECT_TRUE(left && right && top && bottom) << box.left << "," << box.top << "," << box.right;
+        int sides = 0;
+        for (int i = 0; i < 20; ++i) {
+            sides |= (bm.At(box.left, i) != 0) | (bm.At(box.right - 1, i) != 0) << 1 | (bm.At(i, box.top) != 0) << 2 |
+                     (bm.At(i, box.bottom - 1) != 0) << 3;
+        }
+        EXPECT_EQ(sides, 0xF) << label;
     }
 }
 
@@ -232,12 +190,10 @@ TEST(GfxClipping, FarOutsidePrimitivesStayInBoundsAndDrawTheirVisiblePart)
 {
     Bitmap bm(32, 24);
     Canvas canvas(bm);
-    canvas.SetPen(Pen::Solid(kRed));
+    canvas.SetPen(Pen::Solid(Color::FromPixel(kRed)));
     canvas.SetBrush(Brush::Null());
     canvas.DrawLine({-1000000000, -1000000000}, {1000000000, 1000000000});
-    for (int i = 0; i < 24; ++i)
-        EXPECT_EQ(bm.At(i, i), kRedPixel) << i;
-    EXPECT_EQ(CountWhere(bm, kRedPixel), 24);
+    EXPECT_EQ(Mismatch(bm, [](int x, int y) { return x == y ? kRed : 0u; }), "");
 
     canvas.SetRasterOp(RasterOp::Not);
     const Bitmap before = bm;
@@ -247,16 +203,24 @@ TEST(GfxClipping, FarOutsidePrimitivesStayInBoundsAndDrawTheirVisiblePart)
         canvas.DrawEllipse({-2000000000, -3, 2000000000, 40});
         canvas.DrawLine({INT_MIN, 3}, {INT_MAX, 20});
         canvas.DrawLine({16, INT_MAX}, {16, INT_MIN});
+        canvas.SetPen(Pen::Solid(kWhite, 1000));
+        canvas.DrawLine({INT_MAX, INT_MAX - 2}, {INT_MIN, INT_MAX});
+        canvas.SetPen(Pen::White());
     };
     overlays();
     EXPECT_NE(bm, before);
     overlays();
     EXPECT_EQ(bm, before);
 
-    canvas.SetPen(Pen::Solid(kRed, 1000));
-    canvas.DrawLine({INT_MAX, INT_MAX}, {INT_MIN, INT_MAX});
-    canvas.FillRect({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, Brush::Solid(kRed));
-    EXPECT_EQ(CountWhere(bm, kRedPixel), 32 * 24);
+    const Bitmap source = Patterned(10, 10);
+    canvas.CopyBlock(INT_MAX - 5, INT_MIN, INT_MAX, INT_MAX, source, INT_MIN, 0);
+    canvas.CopyBlock(-3, 4, 10, 10, source, -2, 0);  // source columns 0 .. 7 land at -1 .. 6
+    EXPECT_EQ(
+        Mismatch(
+            bm, [&](int x, int y) { return (y >= 4 && y < 14 && x <= 6) ? source.At(x + 1, y - 4) : before.At(x, y); }),
+        "");
+    canvas.StretchBlock({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, source, {-1000000000, 0, 1000000010, 5});
+    EXPECT_EQ(bm.At(0, 23), source.At(5, 2)) << "the visible part of a huge stretch";
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include "platform/gfx/Bitmap.h"
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 namespace nuvix::gfx::gfxtest {
 
@@ -18,6 +20,20 @@ inline Bitmap Patterned(int width, int height)
         }
     }
     return bm;
+}
+
+// The first pixel that differs from the expected picture, described; empty when none does.
+inline std::string Mismatch(const Bitmap& bm, const std::function<Pixel(int, int)>& want)
+{
+    for (int y = 0; y < bm.Height(); ++y) {
+        for (int x = 0; x < bm.Width(); ++x) {
+            if (bm.At(x, y) != want(x, y)) {
+                return "at " + std::to_string(x) + "," + std::to_string(y) + ": " + std::to_string(bm.At(x, y)) +
+                       " instead of " + std::to_string(want(x, y));
+            }
+        }
+    }
+    return {};
 }
 
 inline int CountWhere(const Bitmap& bm, Pixel p)
