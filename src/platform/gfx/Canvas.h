@@ -51,8 +51,13 @@ struct DrawState {
 };
 
 // A software device context over one bitmap, made on the stack for a few drawing calls.
-// Every pixel write goes through one plot routine and one span fill, so clipping to the
-// bitmap and the raster mode behave the same in every primitive.
+// Every pixel the drawing verbs write goes through one plot routine and one span fill, so
+// clipping to the bitmap and the raster mode behave the same in every primitive; block
+// copies clip their rectangles once and write whole rows. Any coordinates are
+// accepted; what falls outside the bitmap is dropped. The raster mode governs the pen and
+// the brush of lines, rectangles and ellipses (under Not each pixel a primitive covers is
+// complemented once); fills, text and block copies ignore it. A pen w pixels wide puts a
+// w x w square centred on each point of the thin figure (widths above 64 are drawn 64 wide).
 class Canvas {
 public:
     explicit Canvas(Bitmap& target, const Font* defaultFont = nullptr);
@@ -94,17 +99,21 @@ public:
     void FillBlack(Rect r);
 
     // Text with its cell's top-left corner at the point, in the current font and colours;
-    // an opaque background fills the cell with the background colour first. UTF-8.
+    // an opaque background fills the cell with the background colour first. UTF-8; bad
+    // bytes show as U+FFFD. Glyph coverage blends the text colour over what is beneath.
+    // Without a font nothing is drawn and the extent is empty.
     void DrawText(Point topLeft, std::string_view utf8);
     Size TextExtent(std::string_view utf8) const;
 
-    // Copies a block of another bitmap (or of this one) to (dstX, dstY).
+    // Copies a block of another bitmap (or of this one, overlapping or not) to (dstX, dstY).
+    // Parts outside the source leave the target as it was.
     void CopyBlock(int dstX, int dstY, int width, int height, const Bitmap& source, int srcX, int srcY);
-    // Copies the source rectangle onto the destination rectangle, nearest neighbour.
+    // Copies the source rectangle onto the destination rectangle: each destination pixel takes
+    // the source pixel under its centre. Empty or inverted rectangles draw nothing.
     void StretchBlock(Rect dst, const Bitmap& source, Rect src);
     // Draws an 8-bit picture whose rows run bottom-up (the first `width` bytes are its
     // bottom row) at (dstX, dstY), each byte mapped through the colour-index table into
-    // the palette.
+    // the palette. A buffer shorter than width x height bytes draws nothing.
     void DrawIndexed8(int dstX, int dstY, int width, int height, std::span<const uint8_t> pixels,
                       std::span<const uint16_t, 256> colorIndex, const Palette& palette);
 
