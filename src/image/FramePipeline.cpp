@@ -1,6 +1,7 @@
 #include "image/FramePipeline.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <limits>
 
@@ -53,66 +54,88 @@ void ScaleFrame(FrameBuffers& buffers, bool invert)
     }
 }
 
-// Adds the frame to the sum when the gate is open, and finds the sum's range either way.
-SumRange Accumulate(const uint8_t* frame, int32_t* sum, bool gateOpen)
+uint8_t ToByte(float t)
+{
+    // A NaN fails both comparisons and ends as 0.
+    t = t > 0.0f ? t : 0.0f;
+    t = t < 255.0f ? t : 255.0f;
+    return static_cast<uint8_t>(t);
+}
+
+// sum / frameCount truncated, for sum >= 0 and frameCount >= 1, without a division per pixel:
+// (sum + 0.5) / frameCount lies at least 0.5 / frameCount away from any integer, while the two
+// roundings of the double product stay below 2^-20 / frameCount, so truncating it is exact.
+struct Divider {
+    explicit Divider(int32_t frameCount) : reciprocal(1.0 / frameCount) {}
+    int32_t operator()(int32_t sum) const { return static_cast<int32_t>((sum + 0.5) * reciprocal); }
+    double reciprocal;
+};
+
+// The views of the sum that need no knowledge of its range, so they can be shown in the same
+// pass that adds the frame. The stretch waits for the range; the frame times the gain is a
+// table look-up afterwards.
+enum class View { kFrame, kAverage, kAverageTimesGain };
+
+struct ViewSettings {
+    Divider average;
+    float gain;
+};
+
+template <View kView>
+uint8_t Shown(int32_t sum, uint8_t scaled, ViewSettings view)
+{
+    // Without the gain the float step changes no value of 0-255, and the clamp is cheaper on integers.
+    if constexpr (kView == View::kAverage) return static_cast<uint8_t>(std::clamp(view.average(sum), 0, 255));
+    if constexpr (kView == View::kAverageTimesGain) {
+        const float t = static_cast<float>(view.average(sum));
+        return ToByte(t * view.gain);
+    }
+    return scaled;
+}
+
+// Adds the frame to the sum when the gate is open and shows the view when it does not depend
+// on the sum's range. The range is found only when the stretch will use it: nothing else reads
+// it, and without SSE4.1 its search costs as much as the rest of the pass.
+template <bool kAdd, bool kRange, View kView>
+SumRange Accumulate(uint8_t* frame, int32_t* sum, ViewSettings view)
 {
     int32_t minimum = kMinimumStart;
     int32_t maximum = 0;
-    if (gateOpen) {
-        for (int i = 0; i < kFramePixels; ++i) {
-            const int32_t s = sum[i];
-            const int32_t f = frame[i];
+    for (int i = 0; i < kFramePixels; ++i) {
+        const uint8_t f = frame[i];
+        int32_t s = sum[i];
+        if constexpr (kAdd) {
             // Saturate: a wrapped entry would turn the brightest pixel black.
-            const int32_t v = s > kSumCeiling - f ? kSumCeiling : s + f;
-            sum[i] = v;
-            minimum = std::min(minimum, v);
-            maximum = std::max(maximum, v);
+            s = std::min(s, kSumCeiling - f) + f;
+            sum[i] = s;
         }
-    } else {
-        for (int i = 0; i < kFramePixels; ++i) {
-            minimum = std::min(minimum, sum[i]);
-            maximum = std::max(maximum, sum[i]);
+        if constexpr (kRange) {
+            minimum = std::min(minimum, s);
+            maximum = std::max(maximum, s);
         }
+        if constexpr (kView != View::kFrame) frame[i] = Shown<kView>(s, f, view);
     }
     // Keeps the stretch's divisor positive.
     if (minimum == maximum) maximum = minimum + 1;
     return {minimum, maximum};
 }
 
-// The mean of the accumulated frames, starting 1 included, becomes the dark frame.
-void CaptureDark(const int32_t* sum, int32_t* dark, int32_t frameCount)
+template <bool kAdd>
+SumRange Accumulate(uint8_t* frame, int32_t* sum, bool stretch, View shown, ViewSettings view)
 {
-    for (int i = 0; i < kFramePixels; ++i) {
-        dark[i] = sum[i] / frameCount;
+    if (stretch) return Accumulate<kAdd, true, View::kFrame>(frame, sum, view);
+    switch (shown) {
+    case View::kAverage:
+        return Accumulate<kAdd, false, View::kAverage>(frame, sum, view);
+    case View::kAverageTimesGain:
+        return Accumulate<kAdd, false, View::kAverageTimesGain>(frame, sum, view);
+    case View::kFrame:
+        break;
     }
+    return Accumulate<kAdd, false, View::kFrame>(frame, sum, view);
 }
 
-uint8_t ToByte(float t)
-{
-    if (t > 255.0f) t = 255.0f;
-    if (!(t >= 0.0f)) t = 0.0f;  // also catches NaN
-    return static_cast<uint8_t>(t);
-}
-
-// sum / frameCount truncated. Through double, which vectorises where integer division does
-// not; exact for all int32 operands: the rounding error, at most |q| x 2^-53 < 2^-22 / count,
-// is smaller than the distance 1 / count from a non-integer quotient to the next integer.
-int32_t Quotient(int32_t sum, double frameCount)
-{
-    return static_cast<int32_t>(static_cast<double>(sum) / frameCount);
-}
-
-template <bool kGain>
-void ShowAverage(const int32_t* sum, uint8_t* frame, int32_t frameCount, float gain)
-{
-    const double count = frameCount;
-    for (int i = 0; i < kFramePixels; ++i) {
-        float t = static_cast<float>(Quotient(sum[i], count));
-        if constexpr (kGain) t = t * gain;
-        frame[i] = ToByte(t);
-    }
-}
-
+// The stretch spreads the sum's range over 0-255.
 template <bool kGain>
 void ShowStretched(const int32_t* sum, uint8_t* frame, SumRange range, float gain)
 {
@@ -124,31 +147,33 @@ void ShowStretched(const int32_t* sum, uint8_t* frame, SumRange range, float gai
     }
 }
 
-void ShowWithGain(uint8_t* frame, float gain)
+// Each scaled value has one product with the gain: 256 of them, then a look-up per pixel.
+void ShowFrameTimesGain(uint8_t* frame, float gain)
 {
+    std::array<uint8_t, 256> shown;
+    for (int p = 0; p < 256; ++p)
+        shown[p] = ToByte(static_cast<float>(p) * gain);
+    for (int i = 0; i < kFramePixels; ++i)
+        frame[i] = shown[frame[i]];
+}
+
+// The mean of the accumulated frames, starting 1 included, becomes the dark frame.
+void CaptureDark(const int32_t* sum, int32_t* dark, int32_t frameCount)
+{
+    const Divider mean(frameCount);
     for (int i = 0; i < kFramePixels; ++i) {
-        const float t = static_cast<float>(frame[i]) * gain;
-        frame[i] = ToByte(t);
+        dark[i] = mean(sum[i]);
     }
 }
 
-// What the live view, the saved pictures and the photo series show.
-void DisplayTransform(FrameBuffers& buffers, const IntegrationState& integration, SumRange range)
+// Which view step 9 shows without the sum's range; the stretch is shown after the range is known.
+View RangeFreeView(const IntegrationState& integration)
 {
-    uint8_t* frame = buffers.frame.data();
-    const int32_t* sum = buffers.sumFrame.data();
-    const float gain = integration.gain;
     if (integration.showAverage) {
-        if (integration.stretchOn) {
-            integration.gainOn ? ShowStretched<true>(sum, frame, range, gain)
-                               : ShowStretched<false>(sum, frame, range, gain);
-        } else {
-            integration.gainOn ? ShowAverage<true>(sum, frame, integration.frameCount, gain)
-                               : ShowAverage<false>(sum, frame, integration.frameCount, gain);
-        }
-    } else if (integration.gainOn) {
-        ShowWithGain(frame, gain);
+        if (integration.stretchOn) return View::kFrame;
+        return integration.gainOn ? View::kAverageTimesGain : View::kAverage;
     }
+    return View::kFrame;
 }
 
 }  // namespace
@@ -169,17 +194,30 @@ void FramePipeline(FrameBuffers& buffers, IntegrationState& integration, const T
     ScaleFrame(buffers, darkSpotGuiding);
     hooks.AnalyseFrame(buffers.frame);
 
-    const SumRange range = Accumulate(buffers.frame.data(), buffers.sumFrame.data(), gateOpen);
-    // The average and the dark frame divide by the count; a rejected first frame still counts one.
+    // The count the views and the dark frame divide by is final before the sum is walked:
+    // a rejected first frame still counts one.
     if (frameCount < 1) frameCount = 1;
+
+    uint8_t* frame = buffers.frame.data();
+    int32_t* sum = buffers.sumFrame.data();
+    const ViewSettings view{Divider(frameCount), integration.gain};
+    const View shown = RangeFreeView(integration);
+    const bool stretch = integration.showAverage && integration.stretchOn;
+    const SumRange range = gateOpen ? Accumulate<true>(frame, sum, stretch, shown, view)
+                                    : Accumulate<false>(frame, sum, stretch, shown, view);
 
     if (buffers.darkRequested) {
         buffers.darkRequested = false;
-        CaptureDark(buffers.sumFrame.data(), buffers.darkFrame.data(), frameCount);
+        CaptureDark(sum, buffers.darkFrame.data(), frameCount);
         hooks.DarkFrameTaken();
     }
 
-    DisplayTransform(buffers, integration, range);
+    if (stretch) {
+        integration.gainOn ? ShowStretched<true>(sum, frame, range, integration.gain)
+                           : ShowStretched<false>(sum, frame, range, integration.gain);
+    } else if (!integration.showAverage && integration.gainOn) {
+        ShowFrameTimesGain(frame, integration.gain);
+    }
     hooks.ShowFrameCount(frameCount);
 }
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <random>
+#include <vector>
 
 namespace nuvix {
 namespace {
@@ -117,6 +119,47 @@ TEST(FramePipeline, AverageDividesByTheCountTruncating)
     EXPECT_EQ(rig.integration.frameCount, 3);
     EXPECT_EQ(rig.buffers.sumFrame[500], 309);
     EXPECT_EQ(rig.buffers.frame[500], 103);  // 309 / 3
+}
+
+// The mean shown and the dark frame are sum / frameCount truncated, whatever the size of either.
+TEST(FramePipeline, DividesTheSumExactly)
+{
+    constexpr int32_t kTop = std::numeric_limits<int32_t>::max();
+    for (int64_t count : {1, 2, 3, 7, 49, 103, 255, 1000, 65'537, 1'000'003, 46'341, kTop - 1, kTop}) {
+        SCOPED_TRACE(count);
+        std::vector<int64_t> wanted = {0,
+                                       1,
+                                       count - 1,
+                                       count,
+                                       count + 1,
+                                       254 * count,
+                                       255 * count - 1,
+                                       255 * count,
+                                       kTop,
+                                       kTop - 1,
+                                       kTop / count * count,
+                                       kTop / count * count - 1};
+        std::mt19937 random(static_cast<uint32_t>(count));
+        for (int k = 0; k < 200; ++k)
+            wanted.push_back(random() % kTop);
+        std::vector<int32_t> sums;
+        for (int64_t s : wanted) {
+            if (s <= kTop) sums.push_back(static_cast<int32_t>(s));
+        }
+
+        PipelineRig rig;
+        std::copy(sums.begin(), sums.end(), rig.buffers.sumFrame.begin());
+        rig.integration.frameCount = static_cast<int32_t>(count - 1);
+        rig.integration.showAverage = true;
+        rig.buffers.darkRequested = true;
+        rig.Run(0);  // adds nothing
+
+        ASSERT_EQ(rig.integration.frameCount, count);
+        for (std::size_t i = 0; i < sums.size(); ++i) {
+            ASSERT_EQ(rig.buffers.darkFrame[i], sums[i] / count) << sums[i];
+            ASSERT_EQ(rig.buffers.frame[i], std::min<int64_t>(sums[i] / count, 255)) << sums[i];
+        }
+    }
 }
 
 // The stretch spreads the sum's range over 0-255: black at the minimum, white at the maximum.
