@@ -166,9 +166,9 @@ void WxControlPeer::BindUserActions()
 
 void WxControlPeer::SyncChecked()
 {
-    if (auto* box = wxDynamicCast(widget_.get(), wxCheckBox)) {
+    if (auto* box = dynamic_cast<wxCheckBox*>(widget_.get())) {
         if (box->GetValue() != control_.IsChecked()) box->SetValue(control_.IsChecked());
-    } else if (auto* radio = wxDynamicCast(widget_.get(), wxRadioButton)) {
+    } else if (auto* radio = dynamic_cast<wxRadioButton*>(widget_.get())) {
         if (radio->GetValue() != control_.IsChecked()) radio->SetValue(control_.IsChecked());
     }
 }
@@ -176,7 +176,7 @@ void WxControlPeer::SyncChecked()
 void WxControlPeer::SyncText()
 {
     // A read-only or disabled edit keeps the program's text.
-    auto* edit = wxDynamicCast(widget_.get(), wxTextCtrl);
+    auto* edit = dynamic_cast<wxTextCtrl*>(widget_.get());
     if (!edit) return;
     const wxString text = ToWx(control_.Text());
     if (edit->GetValue() != text) edit->ChangeValue(text);
@@ -213,12 +213,12 @@ void WxControlPeer::EnabledChanged()
 
 void WxControlPeer::ReadOnlyChanged()
 {
-    if (auto* edit = wxDynamicCast(widget_.get(), wxTextCtrl)) edit->SetEditable(!control_.IsReadOnly());
+    if (auto* edit = dynamic_cast<wxTextCtrl*>(widget_.get())) edit->SetEditable(!control_.IsReadOnly());
 }
 
 void WxControlPeer::ItemsChanged()
 {
-    auto* list = wxDynamicCast(widget_.get(), wxChoice);
+    auto* list = dynamic_cast<wxChoice*>(widget_.get());
     if (!list) return;
     list->Set(ItemsOf(control_));
     SelectionChanged();
@@ -226,7 +226,7 @@ void WxControlPeer::ItemsChanged()
 
 void WxControlPeer::SelectionChanged()
 {
-    if (auto* list = wxDynamicCast(widget_.get(), wxChoice)) {
+    if (auto* list = dynamic_cast<wxChoice*>(widget_.get())) {
         list->SetSelection(control_.Selection() >= 0 ? control_.Selection() : wxNOT_FOUND);
     }
 }

@@ -231,7 +231,7 @@ void WxToolkit::Quit()
     // Modal runs end first (their callers see a cancel); the main loop ends when it is
     // the loop running, here or at the next poll.
     for (wxWindow* top : wxTopLevelWindows) {
-        if (auto* modal = wxDynamicCast(top, wxDialog); modal && modal->IsModal()) modal->EndModal(wxID_CANCEL);
+        if (auto* modal = dynamic_cast<wxDialog*>(top); modal && modal->IsModal()) modal->EndModal(wxID_CANCEL);
     }
     CloseNativeMessageBoxes();
     if (MainLoopIsActive()) wxTheApp->ExitMainLoop();

@@ -78,7 +78,7 @@ WxWindowPeer::~WxWindowPeer()
     timers_.clear();
     session_.ForgetFrame(&window_);
     if (top_) {
-        if (auto* dialog = wxDynamicCast(top_.get(), wxDialog); dialog && dialog->IsModal()) {
+        if (auto* dialog = dynamic_cast<wxDialog*>(top_.get()); dialog && dialog->IsModal()) {
             dialog->EndModal(ui::Dialog::kCancel);
         }
         top_->Destroy();  // deleted by wx at its next idle time
@@ -274,12 +274,12 @@ std::unique_ptr<ui::ControlPeer> WxWindowPeer::CreateControl(ui::Control& contro
 
 void WxWindowPeer::EndModal(int result)
 {
-    if (auto* dialog = wxDynamicCast(top_.get(), wxDialog); dialog && dialog->IsModal()) dialog->EndModal(result);
+    if (auto* dialog = dynamic_cast<wxDialog*>(top_.get()); dialog && dialog->IsModal()) dialog->EndModal(result);
 }
 
 void WxWindowPeer::RunModalLoop()
 {
-    if (auto* dialog = wxDynamicCast(top_.get(), wxDialog)) dialog->ShowModal();
+    if (auto* dialog = dynamic_cast<wxDialog*>(top_.get())) dialog->ShowModal();
 }
 
 void WxWindowPeer::OnPaint(wxPaintEvent&)
