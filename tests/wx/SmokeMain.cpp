@@ -2,6 +2,7 @@
 // them from the start hook, as the program creates its main window there.
 #include "wx/SmokeSupport.h"
 
+#include <glib.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,6 +11,8 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     // A hang (a box that never closes) fails the run instead of holding CTest.
     alarm(120);
+    // The file chooser keeps its settings in memory, away from the user's.
+    g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
     nuvix::wx::WxToolkit toolkit;
     nuvix::wx::smoke::SetToolkit(toolkit);
     int result = 1;

@@ -3,6 +3,7 @@
 #include "wx/SmokeWindows.h"
 
 #include <glib.h>
+#include <glib/gstdio.h>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
@@ -339,6 +340,65 @@ TEST(WxDesktop, ModalDialogRunsWhileOtherTimersTick)
     EXPECT_EQ(dialogClient->top, placed.top);
     EXPECT_TRUE(labelsShown);
     EXPECT_FALSE(dialog.IsCreated());
+}
+
+TEST(WxDesktop, SaveFileDialogGivesTheChosenPathWithTheDefaultExtension)
+{
+    ui::Toolkit& kit = Toolkit();
+    FilledWindow owner(kit, nullptr, "Photo", WindowStyle::Frame, OuterFor(kit, 120, 90, {200, 60}), kPale);
+    owner.Create();
+    gchar* directory = g_dir_make_tmp("nuvix-smoke-XXXXXX", nullptr);
+    ASSERT_NE(directory, nullptr);
+    const std::string folder = directory;
+    g_free(directory);
+
+    // The "user" answers from a timer: types a name without extension, or cancels.
+    const auto visibleChooser = [] {
+        GtkWidget* chooser = nullptr;
+        GList* windows = gtk_window_list_toplevels();
+        for (GList* node = windows; node; node = node->next) {
+            auto* w = static_cast<GtkWidget*>(node->data);
+            if (GTK_IS_FILE_CHOOSER_DIALOG(w) && gtk_widget_get_visible(w)) chooser = w;
+        }
+        g_list_free(windows);
+        return chooser;
+    };
+    const char* typed = nullptr;
+    int answered = 0;
+    owner.onTimer = [&](int) {
+        GtkWidget* chooser = visibleChooser();
+        if (!chooser) return;
+        ++answered;
+        if (typed) {
+            gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(chooser), typed);
+            gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
+        } else {
+            gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_CANCEL);
+        }
+    };
+    owner.SetTimer(3, 50);
+    ui::SaveFileRequest request;
+    request.initialPath = folder + "/Capture.bmp";
+
+    struct Case {
+        const char* typed;  // null: the user cancels
+        std::optional<std::string> path;
+    };
+    const Case cases[] = {
+        {"Série d’été", folder + "/Série d’été.bmp"},
+        {"nuit.bmp", folder + "/nuit.bmp"},
+        {nullptr, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        typed = c.typed;
+        answered = 0;
+        EXPECT_EQ(kit.SaveFileDialog(&owner, request), c.path);
+        EXPECT_GE(answered, 1);
+        // The chooser goes away after the run; the next one must not find it.
+        ASSERT_TRUE(PumpUntil([&] { return visibleChooser() == nullptr; }, kWaitMs));
+    }
+    owner.KillTimer(3);
+    g_rmdir(folder.c_str());
 }
 
 TEST(WxDesktop, ResizablePopupFollowsTheUsersSizeAndPlace)
