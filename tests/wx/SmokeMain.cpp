@@ -1,10 +1,16 @@
 // The smoke tests run inside the real message loop: main starts the desktop and runs
-// them from the start hook, as the program creates its main window there.
+// them from the start hook, as the program creates its main window there. Then, as a
+// terminal signal would, it asks the loop to end and checks that the main window was
+// closed through its close box's path and the loop really ended.
 #include "wx/SmokeSupport.h"
+#include "wx/SmokeWindows.h"
 
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <cstdio>
+#include <memory>
 
 int main(int argc, char** argv)
 {
@@ -17,15 +23,38 @@ int main(int argc, char** argv)
     nuvix::wx::smoke::SetToolkit(toolkit);
     int result = 1;
     bool stopped = false;
+    int closes = 0;
+    std::unique_ptr<nuvix::wx::smoke::FilledWindow> mainWindow;
     const int code = toolkit.Run(
         [&] {
             result = RUN_ALL_TESTS();
-            toolkit.Quit();
+            mainWindow = std::make_unique<nuvix::wx::smoke::FilledWindow>(
+                toolkit, nullptr, "Nuvix V 2.07", nuvix::ui::WindowStyle::Frame,
+                nuvix::wx::smoke::OuterFor(toolkit, 120, 90, {200, 100}), nuvix::wx::smoke::kPale);
+            mainWindow->Create();
+            nuvix::wx::WxToolkit::RequestQuitFromSignal();
+            // Should the request be lost, end anyway so that the check below reports it.
+            g_timeout_add(
+                5000,
+                [](gpointer kit) -> gboolean {
+                    static_cast<nuvix::wx::WxToolkit*>(kit)->Quit();
+                    return G_SOURCE_REMOVE;
+                },
+                &toolkit);
         },
-        [&] { stopped = true; });
+        [&] {
+            closes = mainWindow ? mainWindow->closes : 0;
+            mainWindow.reset();  // as the application destroys its windows
+            stopped = true;
+        });
     if (code != 0 || !stopped) {
         std::fprintf(stderr, "the desktop did not run and stop cleanly (code %d)\n", code);
         return 1;
     }
+    if (closes != 1) {
+        std::fprintf(stderr, "a quit signal closed the main window %d times instead of once\n", closes);
+        return 1;
+    }
+    std::printf("A quit signal closed the main window and ended the loop.\n");
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 
 namespace nuvix::wx::smoke {
 
@@ -90,6 +91,17 @@ void PumpFor(int ms)
 {
     PumpUntil([] { return false; }, ms);
     gdk_display_sync(gdk_display_get_default());
+}
+
+int ScreenshotHoldMs()
+{
+    const char* hold = std::getenv("NUVIX_SMOKE_HOLD_MS");
+    return hold ? std::max(0, std::atoi(hold)) : 0;
+}
+
+void HoldForScreenshot()
+{
+    if (const int ms = ScreenshotHoldMs(); ms > 0) PumpFor(ms);
 }
 
 std::optional<gfx::Bitmap> CaptureScreen(gfx::Rect area)

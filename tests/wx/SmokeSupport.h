@@ -12,6 +12,9 @@
 
 namespace nuvix::wx::smoke {
 
+// A generous bound for anything the desktop does on its own.
+inline constexpr int kWaitMs = 3000;
+
 // The toolkit that main runs the tests in.
 WxToolkit& Toolkit();
 void SetToolkit(WxToolkit& toolkit);
@@ -20,6 +23,11 @@ void SetToolkit(WxToolkit& toolkit);
 void PumpFor(int ms);
 // Runs the desktop until `done` holds; false when `timeoutMs` passed first.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
+
+// NUVIX_SMOKE_HOLD_MS keeps windows on screen that much longer, for a screenshot taken
+// from outside; 0 when unset.
+int ScreenshotHoldMs();
+void HoldForScreenshot();
 
 // What the X server shows in `area` of the screen.
 std::optional<gfx::Bitmap> CaptureScreen(gfx::Rect area);
