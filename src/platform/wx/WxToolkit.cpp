@@ -8,6 +8,7 @@
 #include "platform/wx/WxWindowPeer.h"
 
 #include <wx/app.h>
+#include <wx/debug.h>
 #include <wx/dialog.h>
 #include <wx/evtloop.h>
 #include <wx/filedlg.h>
@@ -37,6 +38,15 @@ constexpr int kBorderWidth = 1;
 
 // A small sans-serif face for fresh device contexts.
 constexpr int kDefaultFontPixels = 13;
+
+// A toolkit complaint goes to stderr: wx's own alert box would be one more modal loop,
+// opened wherever the complaint arose, even inside a timer handler.
+void ReportAssert(const wxString& file, int line, const wxString& function, const wxString& condition,
+                  const wxString& message)
+{
+    std::fprintf(stderr, "nuvix: wx: %s:%d %s: %s %s\n", file.utf8_str().data(), line, function.utf8_str().data(),
+                 condition.utf8_str().data(), message.utf8_str().data());
+}
 
 class App final : public wxApp {
 public:
@@ -96,6 +106,7 @@ void WxToolkit::RequestQuitFromSignal()
 
 int WxToolkit::Run(std::function<void()> start, std::function<void()> stop)
 {
+    wxSetAssertHandler(ReportAssert);
     wxApp::SetInstance(HandToWx<App>());  // deleted by wxEntryCleanup, or by a failed start
     char name[] = "nuvix";
     char* argv[] = {name, nullptr};
