@@ -11,7 +11,7 @@ constexpr const char* kClientClass = "nuvix";
 constexpr const char* kBareClass = "bare";
 
 // Sizes are in pixels: the layout is in pixels too. Application priority outranks the
-// theme whatever the selectors' specificity.
+// theme, however its selectors are written.
 constexpr const char* kStyle = R"css(
 .nuvix button, .nuvix entry, .nuvix label, .nuvix checkbutton, .nuvix radiobutton,
 .nuvix combobox, .nuvix frame {
