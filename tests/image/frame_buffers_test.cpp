@@ -50,16 +50,5 @@ TEST(FrameBuffers, ResetPutsOneInEverySumEntryAndZeroInTheCount)
     EXPECT_TRUE(std::all_of(buffers.sumFrame.begin(), buffers.sumFrame.end(), [](int32_t v) { return v == 1; }));
 }
 
-// Without buffers a reset from the integration window only clears the count.
-TEST(FrameBuffers, ResetWithoutBuffersIsHarmless)
-{
-    FrameBuffers buffers;
-    IntegrationState integration;
-    integration.frameCount = 5;
-    ResetIntegration(buffers, integration);
-    EXPECT_EQ(integration.frameCount, 0);
-    EXPECT_TRUE(buffers.sumFrame.empty());
-}
-
 }  // namespace
 }  // namespace nuvix

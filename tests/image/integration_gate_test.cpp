@@ -107,17 +107,5 @@ TEST(DarkCapture, IsTheMeanOfTheSumAndIsSubtractedAfterwards)
     EXPECT_EQ(rig.buffers.sumFrame[77], 134);
 }
 
-// A request made while frames are rejected still divides by at least one.
-TEST(DarkCapture, AfterARejectedFirstFrameDividesByOne)
-{
-    PipelineRig rig;
-    std::fill(rig.buffers.sumFrame.begin(), rig.buffers.sumFrame.end(), 90);
-    rig.StarOffBy(0, 9);
-    rig.buffers.darkRequested = true;
-    rig.Run(20);
-    EXPECT_EQ(rig.integration.frameCount, 1);
-    EXPECT_EQ(rig.buffers.darkFrame[5], 90);
-}
-
 }  // namespace
 }  // namespace nuvix

@@ -54,21 +54,6 @@ TEST(SkyMotion, DriftMovesTheStarOverTime)
     }
 }
 
-// Corrections add up and move the star on top of the tracking error.
-TEST(SkyMotion, ShiftsAccumulate)
-{
-    Sky sky(2);
-    const int64_t t = 90 * kSecond;
-    const SkyPoint before = sky.GuideStarAt(t);
-    sky.Shift(1.5, -2.0);
-    sky.Shift(1.5, -2.0);
-    sky.Shift(std::nan(""), 0.5);  // a correction that is no number is ignored
-    EXPECT_EQ(sky.PointingOffset(), (SkyPoint{3.0, -3.5}));
-    const SkyPoint after = sky.GuideStarAt(t);
-    EXPECT_DOUBLE_EQ(after.x - before.x, 3.0);
-    EXPECT_DOUBLE_EQ(after.y - before.y, -3.5);
-}
-
 // What the star analysis needs at the start settings in the start box (110, 70, 100 x 100):
 // a peak well below saturation and a few tens of pixels within five levels of it, centred on
 // the star, frame after frame.
