@@ -83,5 +83,39 @@ TEST(WxDesktop, ControlsReportTheUsersActionsButNotTheProgramsChanges)
     EXPECT_FALSE(gtk_widget_get_sensitive(stop));
 }
 
+TEST(WxDesktop, MouseReachesTheWindowInClientCoordinates)
+{
+    ui::Toolkit& kit = Toolkit();
+    const std::string title = "Souris";
+    FilledWindow frame(kit, nullptr, title, WindowStyle::Frame, OuterFor(kit, 450, 420, {300, 150}), kPale);
+    FilledWindow plain(kit, &frame, "", WindowStyle::Child, Rect::FromSize(10, 10, 120, 100), kRed);
+    FilledWindow framed(kit, &frame, "", WindowStyle::BorderedChild, Rect::FromSize(150, 10, 140, 90), kBlue);
+    frame.Create();
+    plain.Create();
+    framed.Create();
+    ASSERT_TRUE(PumpUntil([&] { return plain.paints > 0 && framed.paints > 0; }, kWaitMs));
+
+    // GDK reports positions in the drawing area, which lies inside the border: they reach
+    // the window unchanged, as client coordinates.
+    struct Case {
+        FilledWindow& window;
+        gfx::Point at;
+    };
+    const Case cases[] = {{plain, {30, 20}}, {framed, {0, 0}}, {framed, {137, 87}}};
+    for (const Case& c : cases) {
+        c.window.clicks.clear();
+        c.window.moves.clear();
+        const gfx::Rect outer = c.window.OuterRect();
+        const gfx::Point dragged{c.at.x - 5, c.at.y + 7};
+        ASSERT_TRUE(PressLeftButton(title, outer.Width(), outer.Height(), c.at));
+        ASSERT_TRUE(MoveMouse(title, outer.Width(), outer.Height(), dragged, true));
+        ASSERT_TRUE(MoveMouse(title, outer.Width(), outer.Height(), dragged, false));
+        PumpFor(50);
+        EXPECT_EQ(c.window.clicks, std::vector<gfx::Point>{c.at});
+        const std::vector<std::pair<gfx::Point, bool>> moves = {{dragged, true}, {dragged, false}};
+        EXPECT_EQ(c.window.moves, moves);
+    }
+}
+
 }  // namespace
 }  // namespace nuvix::wx::smoke

@@ -151,6 +151,55 @@ GtkWidget* FindButton(const std::string& title, const std::string& text)
     return FindWidget(title, [&](GtkWidget* w) { return GTK_IS_BUTTON(w) && TreeHasLabel(w, text); });
 }
 
+namespace {
+GdkWindow* ClientWindow(const std::string& title, int width, int height)
+{
+    GtkWidget* area = FindWidget(title, [&](GtkWidget* w) {
+        return gtk_style_context_has_class(gtk_widget_get_style_context(w), "nuvix") &&
+               gtk_widget_get_allocated_width(w) == width && gtk_widget_get_allocated_height(w) == height;
+    });
+    return area ? gtk_widget_get_window(area) : nullptr;
+}
+
+void Deliver(GdkEvent* event, GdkWindow* window)
+{
+    GdkDisplay* display = gdk_window_get_display(window);
+    gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(display)));
+    gtk_main_do_event(event);
+    gdk_event_free(event);  // also drops the window reference
+}
+}  // namespace
+
+bool PressLeftButton(const std::string& title, int width, int height, gfx::Point at)
+{
+    GdkWindow* window = ClientWindow(title, width, height);
+    if (!window) return false;
+    GdkEvent* event = gdk_event_new(GDK_BUTTON_PRESS);
+    event->button.window = GDK_WINDOW(g_object_ref(window));
+    event->button.send_event = TRUE;
+    event->button.time = GDK_CURRENT_TIME;
+    event->button.x = at.x;
+    event->button.y = at.y;
+    event->button.button = 1;
+    Deliver(event, window);
+    return true;
+}
+
+bool MoveMouse(const std::string& title, int width, int height, gfx::Point at, bool leftHeld)
+{
+    GdkWindow* window = ClientWindow(title, width, height);
+    if (!window) return false;
+    GdkEvent* event = gdk_event_new(GDK_MOTION_NOTIFY);
+    event->motion.window = GDK_WINDOW(g_object_ref(window));
+    event->motion.send_event = TRUE;
+    event->motion.time = GDK_CURRENT_TIME;
+    event->motion.x = at.x;
+    event->motion.y = at.y;
+    event->motion.state = leftHeld ? GDK_BUTTON1_MASK : 0;
+    Deliver(event, window);
+    return true;
+}
+
 std::optional<OpenBox> FindOpenMessageBox()
 {
     GtkWidget* box = OpenMessageDialog();

@@ -42,6 +42,13 @@ GtkWidget* FindWidget(const std::string& title, const std::function<bool(GtkWidg
 // The button (push, check or radio) of that window that shows `text`, or null.
 GtkWidget* FindButton(const std::string& title, const std::string& text);
 
+// The user's mouse, as GDK reports it to the client panel `width` x `height` (outer
+// size, border included) of that window, at a point of the panel's drawing area (inside
+// any border): a left button press, or a motion with or without the left button held.
+// False when there is no such panel.
+bool PressLeftButton(const std::string& title, int width, int height, gfx::Point at);
+bool MoveMouse(const std::string& title, int width, int height, gfx::Point at, bool leftHeld);
+
 // The open message box, as the user sees it.
 struct OpenBox {
     std::string title;

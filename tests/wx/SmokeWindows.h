@@ -36,6 +36,8 @@ public:
     int paints = 0;
     int closes = 0;
     std::vector<std::pair<int, int>> commands;  // id, notification code
+    std::vector<gfx::Point> clicks;
+    std::vector<std::pair<gfx::Point, bool>> moves;  // where, left button held
     std::function<void(int)> onTimer;
 
 protected:
@@ -50,6 +52,8 @@ protected:
         const gfx::Size c = ClientSize();
         canvas.FillRect(gfx::Rect::FromSize(0, 0, c.width, c.height), gfx::Brush::Solid(fill_));
     }
+    void LeftButtonDown(gfx::Point p) override { clicks.push_back(p); }
+    void MouseMove(gfx::Point p, bool leftButtonHeld) override { moves.emplace_back(p, leftButtonHeld); }
     void Timer(int id) override
     {
         if (onTimer) onTimer(id);
