@@ -55,7 +55,9 @@ private:
     {
         Glyph g;
         FT_Face face = face_.get();
-        if (FT_Load_Char(face, codepoint, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) != 0) return g;
+        // Unsmoothed glyphs: the windows redraw their texts over themselves on a transparent
+        // ground, which smoothed edges would thicken at every redraw.
+        if (FT_Load_Char(face, codepoint, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0) return g;
         const FT_GlyphSlot slot = face->glyph;
         g.advance = static_cast<int>((slot->advance.x + 32) / 64);
         const FT_Bitmap& bm = slot->bitmap;
