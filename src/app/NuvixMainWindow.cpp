@@ -20,15 +20,8 @@ gfx::Rect MainWindowRect(const ui::ScreenMetrics& m)
                                m.captionHeight + kHeightBelowCaption);
 }
 
-struct PanelControl {
-    int id;
-    ui::ControlKind kind;
-    const char* text;
-    int x, y, width, height;
-};
-
 // The camera-setting panel, in creation order.
-constexpr PanelControl kPanelControls[] = {
+constexpr ui::ControlPlacement kPanelControls[] = {
     {342, ui::ControlKind::PushButton, "+", 340, 10, 25, 16},
     {343, ui::ControlKind::PushButton, "-", 340, 28, 25, 16},
     {350, ui::ControlKind::PushButton, "1s", 440, 28, 25, 16},
@@ -74,9 +67,7 @@ NuvixMainWindow::NuvixMainWindow(ui::Toolkit& toolkit, AppContext& context, cons
 
 void NuvixMainWindow::CreatePanelControls()
 {
-    for (const PanelControl& c : kPanelControls) {
-        AddControl(c.id, c.kind, c.text, gfx::Rect::FromSize(c.x, c.y, c.width, c.height));
-    }
+    AddControls(kPanelControls);
     autoWhiteBalanceBox_ = FindControl(364);
     manualThresholdBox_ = FindControl(365);
 }

@@ -17,15 +17,8 @@ namespace {
 
 constexpr gfx::Rect kImageWindowRect = gfx::Rect::FromSize(1, 4, 320, 460);
 
-struct WindowControl {
-    int id;
-    ui::ControlKind kind;
-    const char* text;
-    int x, y, width, height;
-};
-
 // The check boxes carry no text: their labels are painted beside them.
-constexpr WindowControl kControls[] = {
+constexpr ui::ControlPlacement kControls[] = {
     {452, ui::ControlKind::PushButton, "Acq Noir", 10, 248, 75, 20},
     {453, ui::ControlKind::CheckBox, "", 10, 271, 13, 13},
     {454, ui::ControlKind::PushButton, "Param", 10, 290, 75, 20},
@@ -87,9 +80,7 @@ NuvixWindow::~NuvixWindow()
 
 void NuvixWindow::CreateControls()
 {
-    for (const WindowControl& c : kControls) {
-        AddControl(c.id, c.kind, c.text, gfx::Rect::FromSize(c.x, c.y, c.width, c.height));
-    }
+    AddControls(kControls);
     darkButton_ = FindControl(452);
     useDarkBox_ = FindControl(453);
     reticleBox_ = FindControl(449);

@@ -12,8 +12,7 @@ namespace {
 constexpr gfx::Pixel kWindowBackground = gfx::Color{192, 192, 192}.ToPixel();
 }  // namespace
 
-Window::Window(Toolkit& toolkit, Window* parent, std::string caption, WindowStyle style, gfx::Rect outer,
-               bool visible)
+Window::Window(Toolkit& toolkit, Window* parent, std::string caption, WindowStyle style, gfx::Rect outer, bool visible)
     : toolkit_(toolkit), parent_(parent), caption_(std::move(caption)), style_(style), outer_(outer), visible_(visible)
 {
     const gfx::Size client = ClientSizeFor({outer.Width(), outer.Height()});
@@ -29,7 +28,8 @@ void Window::Create()
 {
     if (peer_) return;
     peer_ = toolkit_.CreatePeer(*this);
-    for (auto& control : controls_) control->AttachPeer(peer_->CreateControl(*control));
+    for (auto& control : controls_)
+        control->AttachPeer(peer_->CreateControl(*control));
     SetupWindow();
     if (visible_) {
         peer_->Show(true);
@@ -40,10 +40,12 @@ void Window::Create()
 void Window::Destroy()
 {
     if (!peer_) return;
-    for (int id : timers_) peer_->KillTimer(id);
+    for (int id : timers_)
+        peer_->KillTimer(id);
     timers_.clear();
     // Control peers live inside the window's peer, so they go first.
-    for (auto& control : controls_) control->AttachPeer(nullptr);
+    for (auto& control : controls_)
+        control->AttachPeer(nullptr);
     peer_.reset();
 }
 
@@ -91,6 +93,13 @@ Control& Window::AddControl(int id, ControlKind kind, std::string text, gfx::Rec
     return control;
 }
 
+void Window::AddControls(std::span<const ControlPlacement> layout)
+{
+    for (const ControlPlacement& c : layout) {
+        AddControl(c.id, c.kind, c.text, gfx::Rect::FromSize(c.x, c.y, c.width, c.height));
+    }
+}
+
 Control* Window::FindControl(int id) const
 {
     for (const auto& control : controls_) {
@@ -101,7 +110,8 @@ Control* Window::FindControl(int id) const
 
 void Window::RemoveControls()
 {
-    for (auto& control : controls_) control->AttachPeer(nullptr);
+    for (auto& control : controls_)
+        control->AttachPeer(nullptr);
     controls_.clear();
     focusedId_ = -1;
 }

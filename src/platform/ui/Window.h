@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,12 +16,20 @@ namespace nuvix::ui {
 class Toolkit;
 
 enum class WindowStyle {
-    Frame,            // top level: caption, close box, no maximise, fixed size
-    Child,            // inside its parent's client area, no border
-    BorderedChild,    // the same with a thin border
-    Popup,            // free-floating, caption bar, no system menu (no close box), fixed size
-    ResizablePopup,   // the same with a sizing border
-    Dialog,           // modal dialog with caption and system menu
+    Frame,           // top level: caption, close box, no maximise, fixed size
+    Child,           // inside its parent's client area, no border
+    BorderedChild,   // the same with a thin border
+    Popup,           // free-floating, caption bar, no system menu (no close box), fixed size
+    ResizablePopup,  // the same with a sizing border
+    Dialog,          // modal dialog with caption and system menu
+};
+
+// One control of a window's fixed layout, in client pixels.
+struct ControlPlacement {
+    int id;
+    ControlKind kind;
+    const char* text;
+    int x, y, width, height;
 };
 
 // The backend's side of one window.
@@ -74,6 +83,8 @@ public:
     void Show(bool visible);
 
     Control& AddControl(int id, ControlKind kind, std::string text, gfx::Rect bounds, ControlStyle style = {});
+    // Adds a whole layout, in order.
+    void AddControls(std::span<const ControlPlacement> layout);
     Control* FindControl(int id) const;
     const std::vector<std::unique_ptr<Control>>& Controls() const { return controls_; }
     int FocusedControlId() const { return focusedId_; }
