@@ -14,7 +14,7 @@ struct TrackingState {
     int32_t boxTop = 70;
     int32_t starX = 0;  // star position inside the box
     int32_t starY = 0;
-    int32_t refX = 0;   // guide reference
+    int32_t refX = 0;  // guide reference
     int32_t refY = 0;
     bool trackingOn = false;
     bool guidingSuspended = false;

@@ -18,7 +18,8 @@ void RealClock::BusyLoop(int64_t iterations)
 {
     // Polling the monotonic clock gives every loop a wall-clock floor that no optimiser
     // can remove; the camera needs that much time, not that many instructions.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::nanoseconds(iterations * kNanosecondsPerIteration);
+    const auto until =
+        std::chrono::steady_clock::now() + std::chrono::nanoseconds(iterations * kNanosecondsPerIteration);
     while (std::chrono::steady_clock::now() < until) {
     }
 }

@@ -78,9 +78,11 @@ void Control::UserClick()
         // Radio buttons that follow one another form a group: checking one clears the rest.
         const auto& all = owner_.Controls();
         size_t self = 0;
-        while (all[self].get() != this) ++self;
+        while (all[self].get() != this)
+            ++self;
         size_t first = self;
-        while (first > 0 && all[first - 1]->Kind() == ControlKind::RadioButton) --first;
+        while (first > 0 && all[first - 1]->Kind() == ControlKind::RadioButton)
+            --first;
         for (size_t i = first; i < all.size() && all[i]->Kind() == ControlKind::RadioButton; ++i) {
             all[i]->SetChecked(i == self);
         }

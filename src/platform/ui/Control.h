@@ -26,8 +26,8 @@ struct ControlStyle {
 
 // Notification codes that come with a command.
 namespace notify {
-inline constexpr int kClicked = 0;           // buttons, check boxes, radio buttons
-inline constexpr int kSelectionChange = 1;   // drop-down lists
+inline constexpr int kClicked = 0;          // buttons, check boxes, radio buttons
+inline constexpr int kSelectionChange = 1;  // drop-down lists
 inline constexpr int kEditSetFocus = 0x100;
 inline constexpr int kEditKillFocus = 0x200;
 inline constexpr int kEditChange = 0x300;
