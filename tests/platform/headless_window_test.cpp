@@ -49,6 +49,32 @@ TEST(HeadlessWindow, ClientAreaFollowsStyleAndMetrics)
 }
 
 // A dialog's client area and controls come from dialog units, whatever the frame metrics.
+TEST(HeadlessWindow, DialogPlacedFromItsOwnersClientArea)
+{
+    HeadlessToolkit kit;  // border 1, caption 19
+    test::ProbeWindow frame(kit, "frame", ui::WindowStyle::Frame, gfx::Rect::FromSize(100, 50, 400, 300));
+    frame.Create();
+    ui::Window child(kit, &frame, "", ui::WindowStyle::Child, gfx::Rect::FromSize(1, 4, 320, 200));
+    child.Create();
+    EXPECT_EQ(frame.ClientOriginOnScreen(), (gfx::Point{101, 70}));
+    EXPECT_EQ(child.ClientOriginOnScreen(), (gfx::Point{102, 74}));
+    ui::DialogTemplate t;
+    t.x = 60;
+    t.y = 90;
+    t.width = 160;
+    t.height = 60;
+    ui::Dialog dialog(kit, &child, t);
+    gfx::Rect placed;
+    kit.QueueDialogScript([&](ui::Dialog& d) { placed = d.OuterRect(); });
+    dialog.Execute();
+    EXPECT_EQ(placed.left, 102 + 120);
+    EXPECT_EQ(placed.top, 74 + 180);
+    // A move reported by the desktop keeps the same relation.
+    kit.MoveWindow(frame, {201, 170});
+    EXPECT_EQ(frame.OuterRect().left, 200);
+    EXPECT_EQ(frame.OuterRect().top, 150);
+}
+
 TEST(HeadlessWindow, DialogLaidOutInDialogUnits)
 {
     ui::DialogTemplate t;

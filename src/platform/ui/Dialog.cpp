@@ -34,6 +34,12 @@ int Dialog::Execute()
         AddControl(item.id, item.kind, item.text, DialogUnitsToPixels(item.x, item.y, item.width, item.height),
                    item.style);
     }
+    // A template's position is counted from its owner's client area.
+    if (Parent()) {
+        const gfx::Point owner = Parent()->ClientOriginOnScreen();
+        const gfx::Rect placed = DialogUnitsToPixels(layout_.x, layout_.y, 0, 0);
+        MoveTo({owner.x + placed.left, owner.y + placed.top});
+    }
     ended_ = false;
     result_ = kCancel;
     return Kit().RunModal(*this);

@@ -67,6 +67,21 @@ gfx::Size Window::ClientSizeFor(gfx::Size outer) const
     return {std::max(0, outer.width - 2 * b), std::max(0, outer.height - m.captionHeight - 2 * b)};
 }
 
+gfx::Point Window::ClientOriginOnScreen() const
+{
+    // The frame around the client area: borders on every side, the caption above.
+    const int frameX = (outer_.Width() - surface_.Width()) / 2;
+    const int frameY = outer_.Height() - surface_.Height() - frameX;
+    gfx::Point origin{outer_.left + frameX, outer_.top + frameY};
+    const bool onScreen = style_ != WindowStyle::Child && style_ != WindowStyle::BorderedChild;
+    if (!onScreen && parent_) {
+        const gfx::Point parentOrigin = parent_->ClientOriginOnScreen();
+        origin.x += parentOrigin.x;
+        origin.y += parentOrigin.y;
+    }
+    return origin;
+}
+
 void Window::SetCaption(std::string caption)
 {
     caption_ = std::move(caption);
@@ -180,11 +195,9 @@ void Window::DispatchSize(gfx::Size outerSize)
 
 void Window::DispatchMove(gfx::Point clientTopLeftOnScreen)
 {
-    const gfx::Size client = ClientSize();
-    const int frameX = (outer_.Width() - client.width) / 2;
-    const int frameY = outer_.Height() - client.height - frameX;
-    outer_ = gfx::Rect::FromSize(clientTopLeftOnScreen.x - frameX, clientTopLeftOnScreen.y - frameY, outer_.Width(),
-                                 outer_.Height());
+    const gfx::Point origin = ClientOriginOnScreen();
+    outer_ = gfx::Rect::FromSize(outer_.left + clientTopLeftOnScreen.x - origin.x,
+                                 outer_.top + clientTopLeftOnScreen.y - origin.y, outer_.Width(), outer_.Height());
     Moved(clientTopLeftOnScreen);
 }
 

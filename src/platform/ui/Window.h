@@ -78,6 +78,8 @@ public:
 
     gfx::Rect OuterRect() const { return outer_; }
     gfx::Size ClientSize() const { return {surface_.Width(), surface_.Height()}; }
+    // Where the client area's top-left corner is on the screen.
+    gfx::Point ClientOriginOnScreen() const;
     void MoveTo(gfx::Point topLeft);
     bool IsVisible() const { return visible_; }
     void Show(bool visible);
