@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The command line: help and version end at once with 0; anything unknown gets the usage
+# and exit code 2, before any window opens.
+set -u
+nuvix=$1
+fail=0
+expect() {
+  local want=$1; shift
+  local out
+  out=$("$nuvix" "$@" 2>&1)
+  local got=$?
+  if [ "$got" -ne "$want" ]; then echo "nuvix $*: exit $got, expected $want"; fail=1; fi
+  case "$want:$out" in
+    2:*Usage:*|0:*) ;;
+    *) echo "nuvix $*: no usage message"; fail=1 ;;
+  esac
+}
+expect 0 --help
+expect 0 --version
+expect 2 --bogus
+expect 2 --parport
+expect 2 --simulate extra
+"$nuvix" --version | grep -q "Nuvix 2.07" || { echo "version line missing"; fail=1; }
+exit $fail
