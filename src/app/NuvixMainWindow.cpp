@@ -74,15 +74,7 @@ void NuvixMainWindow::CreatePanelControls()
 
 void NuvixMainWindow::SetupWindow()
 {
-    CameraSettings& camera = state_.camera;
-    camera.exposureStep = 170;
-    camera.contrast = 255;
-    camera.whiteBalance = 170;
-    camera.top = 2;
-    camera.left = 8;
-    camera.lineUnits = 80;
-    camera.lineCount = 240;
-    camera.brightness = camera.exposureStep;
+    state_.camera = CameraSettings{};  // the camera's start values
     state_.panel.manualThreshold = 32;
     state_.parameters.params = std::make_unique<tparam>();
 
