@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppState.h"
+#include "image/FramePipeline.h"
 #include "platform/ports/PortBus.h"
 
 #include <string>
@@ -12,6 +13,8 @@ struct AppContext {
     AppState& state;
     PortBus& bus;
     std::string paramFile;  // "campar.dat" in the current directory
+    // Where the picture buffers come from; empty: the heap.
+    FrameBuffers::BlockSource bufferSource = {};
 };
 
 }  // namespace nuvix

@@ -47,7 +47,8 @@ NuvixWindow::NuvixWindow(ui::Toolkit& toolkit, AppContext& context, NuvixMainWin
       mainWindow_(mainWindow),
       link_{context.bus, toolkit.GetClock()}
 {
-    if (buffers_.Allocate()) {
+    const bool allocated = context.bufferSource ? buffers_.Allocate(context.bufferSource) : buffers_.Allocate();
+    if (allocated) {
         nuvix::ResetIntegration(buffers_, state_.integration);
     } else {
         toolkit.MessageBox(this, "Erreur Mémoire", "ERREUR");

@@ -30,6 +30,7 @@ public:
 
     NuvixMainWindow* MainWindow() const { return mainWindow_.get(); }
     AppState& State() { return state_; }
+    AppContext& Context() { return context_; }
 
 private:
     ui::Toolkit& toolkit_;

@@ -36,9 +36,10 @@ class AppHarness {
 public:
     explicit AppHarness(ui::ScreenMetrics metrics = {}) : kit(metrics) {}
 
-    void Start()
+    void Start(FrameBuffers::BlockSource bufferSource = {})
     {
         app = std::make_unique<TcamApp>(kit, bus, (dir / "campar.dat").string());
+        app->Context().bufferSource = std::move(bufferSource);
         app->InitMainWindow();
         kit.Pump();
     }

@@ -15,9 +15,9 @@ protected:
     Acquisition() : camera(h.kit.Clock(), nullptr) {}
 
     void Plug() { h.bus.Attach(port::kLptData, port::kLptControl, camera); }
-    void Start()
+    void Start(FrameBuffers::BlockSource bufferSource = {})
     {
-        h.Start();
+        h.Start(std::move(bufferSource));
         setupMs = h.Image().LastFrameEnd();
     }
     // Moves the clock to `ms` after the image window's set-up.
@@ -148,6 +148,19 @@ TEST_F(Acquisition, TheTestPatternArrivesScaledThroughTheWholeStep)
     const gfx::Bitmap& window = h.Image().Surface();
     const uint8_t grey = static_cast<uint8_t>(4 * sim::TestPatternPixel(0));
     EXPECT_EQ(window.At(319, 0), (gfx::Color{grey, grey, grey}.ToPixel()));
+}
+
+TEST_F(Acquisition, WithoutMemoryForTheBuffersNothingIsAcquired)
+{
+    Plug();
+    Start([](std::size_t) -> std::vector<int32_t> { throw std::bad_alloc(); });
+    ASSERT_FALSE(h.kit.MessageBoxes().empty());
+    EXPECT_EQ(h.kit.MessageBoxes()[0].text, "Erreur Mémoire");
+    EXPECT_EQ(h.kit.MessageBoxes()[0].caption, "ERREUR");
+    AdvanceToSinceSetup(3000);
+    h.kit.MouseMove(h.Image(), {10, 10}, false);
+    EXPECT_EQ(camera.FramesSent(), 0);
+    EXPECT_EQ(h.kit.MessageBoxes().back().text, "Mode bidirectionnel");
 }
 
 TEST_F(Acquisition, AnUnpluggedCameraIsToldOnceAndThePictureStays)
