@@ -49,30 +49,41 @@ void Window::Destroy()
     peer_.reset();
 }
 
-gfx::Size Window::ClientSizeFor(gfx::Size outer) const
+gfx::Point Window::ClientOffset() const
 {
     const ScreenMetrics m = toolkit_.Metrics();
-    const int b = m.borderWidth;
     switch (style_) {
     case WindowStyle::Child:
-        return outer;
+        return {0, 0};
     case WindowStyle::BorderedChild:
-        return {std::max(0, outer.width - 2 * b), std::max(0, outer.height - 2 * b)};
+        return {m.borderWidth, m.borderWidth};
     case WindowStyle::Frame:
     case WindowStyle::Popup:
     case WindowStyle::ResizablePopup:
     case WindowStyle::Dialog:
         break;
     }
-    return {std::max(0, outer.width - 2 * b), std::max(0, outer.height - m.captionHeight - 2 * b)};
+    return {m.borderWidth, m.captionHeight + m.borderWidth};
+}
+
+gfx::Size Window::OuterSizeFor(gfx::Size client) const
+{
+    // Borders on every side; the caption, if any, only above.
+    const gfx::Point offset = ClientOffset();
+    const int border = offset.x;
+    return {client.width + 2 * border, client.height + offset.y + border};
+}
+
+gfx::Size Window::ClientSizeFor(gfx::Size outer) const
+{
+    const gfx::Size frame = OuterSizeFor({0, 0});
+    return {std::max(0, outer.width - frame.width), std::max(0, outer.height - frame.height)};
 }
 
 gfx::Point Window::ClientOriginOnScreen() const
 {
-    // The frame around the client area: borders on every side, the caption above.
-    const int frameX = (outer_.Width() - surface_.Width()) / 2;
-    const int frameY = outer_.Height() - surface_.Height() - frameX;
-    gfx::Point origin{outer_.left + frameX, outer_.top + frameY};
+    const gfx::Point offset = ClientOffset();
+    gfx::Point origin{outer_.left + offset.x, outer_.top + offset.y};
     const bool onScreen = style_ != WindowStyle::Child && style_ != WindowStyle::BorderedChild;
     if (!onScreen && parent_) {
         const gfx::Point parentOrigin = parent_->ClientOriginOnScreen();

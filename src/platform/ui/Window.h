@@ -80,6 +80,10 @@ public:
     gfx::Size ClientSize() const { return {surface_.Width(), surface_.Height()}; }
     // Where the client area's top-left corner is on the screen.
     gfx::Point ClientOriginOnScreen() const;
+    // The frame around the client area (borders, caption): where the client area starts in
+    // the outer rectangle, and the outer size that holds a given client size.
+    gfx::Point ClientOffset() const;
+    gfx::Size OuterSizeFor(gfx::Size client) const;
     void MoveTo(gfx::Point topLeft);
     bool IsVisible() const { return visible_; }
     void Show(bool visible);

@@ -34,11 +34,6 @@ wxBitmap ToScreenBitmap(const gfx::Bitmap& surface)
     return wxBitmap(image);
 }
 
-gfx::Size OuterSizeFor(const ui::ScreenMetrics& m, wxSize client)
-{
-    return {client.x + 2 * m.borderWidth, client.y + m.captionHeight + 2 * m.borderWidth};
-}
-
 }  // namespace
 
 // One seam timer of one window.
@@ -219,8 +214,8 @@ void WxWindowPeer::SetCaption(const std::string& caption)
 void WxWindowPeer::SetOuterRect(gfx::Rect outer)
 {
     if (top_) {
-        const ui::ScreenMetrics& m = session_.metrics;
-        const gfx::Size client{outer.Width() - 2 * m.borderWidth, outer.Height() - m.captionHeight - 2 * m.borderWidth};
+        const gfx::Size frame = window_.OuterSizeFor({0, 0});
+        const gfx::Size client{outer.Width() - frame.width, outer.Height() - frame.height};
         const wxSize current = top_->GetClientSize();
         if (client.width > 0 && client.height > 0 && (current.x != client.width || current.y != client.height)) {
             SetFixedClientSize(client);
@@ -332,7 +327,7 @@ void WxWindowPeer::OnSize(wxSizeEvent& event)
     if (window_.Style() != ui::WindowStyle::ResizablePopup || !top_) return;
     const wxSize client = top_->GetClientSize();
     if (client.x <= 0 || client.y <= 0 || gfx::Size{client.x, client.y} == window_.ClientSize()) return;
-    window_.DispatchSize(OuterSizeFor(session_.metrics, client));
+    window_.DispatchSize(window_.OuterSizeFor({client.x, client.y}));
     shownStale_ = true;
     Invalidate();
 }
@@ -346,8 +341,8 @@ void WxWindowPeer::OnMove(wxMoveEvent& event)
     const wxPoint p = top_->GetPosition();
     const gfx::Rect outer = window_.OuterRect();
     if (p.x == outer.left && p.y == outer.top) return;
-    const ui::ScreenMetrics& m = session_.metrics;
-    window_.DispatchMove({p.x + m.borderWidth, p.y + m.captionHeight + m.borderWidth});
+    const gfx::Point offset = window_.ClientOffset();
+    window_.DispatchMove({p.x + offset.x, p.y + offset.y});
 }
 
 void WxWindowPeer::OnCharHook(wxKeyEvent& event)
