@@ -2,6 +2,8 @@
 
 #include "app/AppContext.h"
 #include "camera/CameraLink.h"
+#include "guiding/TOptowin.h"
+#include "guiding/Trackwin.h"
 #include "image/BitmapHeaders.h"
 #include "image/FramePipeline.h"
 #include "platform/gfx/Bitmap.h"
@@ -9,6 +11,7 @@
 #include "platform/ui/Window.h"
 
 #include <array>
+#include <memory>
 #include <string>
 
 namespace nuvix {
@@ -36,6 +39,9 @@ public:
     void RedrawBoxAndZoom();
     virtual void ResetIntegration();
     virtual bool SaveImage(const std::string& path);
+    // Puts the record's correction protocol into force (at construction and after the
+    // parameter dialog).
+    void ApplyProtocol();
 
     const FrameBuffers& Buffers() const { return buffers_; }
     FrameBuffers& Buffers() { return buffers_; }
@@ -43,6 +49,8 @@ public:
     float ExposureMs() const { return exposureMs_; }
     int32_t LastFrameEnd() const { return lastFrameEnd_; }
     bool ReticleOn() const { return reticleOn_; }
+    Trackwin& Indicators() { return *trackwin_; }
+    TOptowin& DeltaPanel() { return *optowin_; }
 
 protected:
     void SetupWindow() override;
@@ -56,6 +64,7 @@ private:
     static const ui::CommandEntry<NuvixWindow> kCommands[];
 
     void CreateControls();
+    void CreateGuidingWindows();
     void LoadParameters();
     void DetectCameraAtStart();
     bool CameraMayStep();
@@ -96,6 +105,8 @@ private:
     ui::Control* darkButton_ = nullptr;
     ui::Control* useDarkBox_ = nullptr;
     ui::Control* reticleBox_ = nullptr;
+    std::unique_ptr<Trackwin> trackwin_;
+    std::unique_ptr<TOptowin> optowin_;
 };
 
 }  // namespace nuvix
