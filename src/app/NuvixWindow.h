@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "camera/CameraLink.h"
+#include "capture/PictureOwner.h"
 #include "image/BitmapHeaders.h"
 #include "image/FramePipeline.h"
 #include "platform/gfx/Bitmap.h"
@@ -9,16 +10,19 @@
 #include "platform/ui/Window.h"
 
 #include <array>
+#include <memory>
 #include <string>
 
 namespace nuvix {
 
 class NuvixMainWindow;
+class compwin;
+class tphotowin;
 
 // The image window, hub of the system: it owns the camera state, the picture buffers, the
 // drawing surface and the acquisition timers, shows the live picture with the zoom of the
 // tracking box, and carries the dark-frame, parameter, photo, reticle and guiding controls.
-class NuvixWindow : public ui::Window, private PipelineHooks {
+class NuvixWindow : public ui::Window, public PictureOwner, private PipelineHooks {
 public:
     static constexpr int kPhotoTimer = 0;
     static constexpr int kAcquisitionTimer = 1;
@@ -34,8 +38,8 @@ public:
     void AcquisitionStep();
     void ShowFrame();
     void RedrawBoxAndZoom();
-    virtual void ResetIntegration();
-    virtual bool SaveImage(const std::string& path);
+    void ResetIntegration() override;
+    files::ReplaceResult SaveImage(const std::string& path) override;
 
     const FrameBuffers& Buffers() const { return buffers_; }
     FrameBuffers& Buffers() { return buffers_; }
@@ -58,6 +62,7 @@ private:
     void CreateControls();
     void LoadParameters();
     void DetectCameraAtStart();
+    void CreateCaptureWindows();
     bool CameraMayStep();
     void CameraStoppedAnswering();
     void MoveBoxTo(gfx::Point p);
@@ -96,6 +101,8 @@ private:
     ui::Control* darkButton_ = nullptr;
     ui::Control* useDarkBox_ = nullptr;
     ui::Control* reticleBox_ = nullptr;
+    std::unique_ptr<compwin> integrationWindow_;
+    std::unique_ptr<tphotowin> photoDialog_;
 };
 
 }  // namespace nuvix

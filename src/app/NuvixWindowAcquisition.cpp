@@ -99,11 +99,6 @@ void NuvixWindow::CameraStoppedAnswering()
     cameraAnswering_ = false;
 }
 
-void NuvixWindow::PictureStep()
-{
-    // The photo series takes its pictures here.
-}
-
 void NuvixWindow::AnalyseFrame(const FrameBytes& frame)
 {
     // The star analysis of the tracking box runs here.
@@ -113,12 +108,6 @@ void NuvixWindow::AnalyseFrame(const FrameBytes& frame)
 void NuvixWindow::DarkFrameTaken()
 {
     darkButton_->SetText("Acq noir");
-}
-
-void NuvixWindow::ShowFrameCount(int32_t frameCount)
-{
-    // The integration window shows the count here.
-    (void)frameCount;
 }
 
 }  // namespace nuvix
