@@ -12,6 +12,7 @@ namespace nuvix {
 namespace {
 
 constexpr const char* kDefaultBaseName = "Capture.bmp";
+constexpr const char* kFailureText = "Échec écriture";
 
 // Where a default base name and a typed title are placed.
 std::string ProcessDirectory()
@@ -89,9 +90,11 @@ void tphotowin::ShowIdle()
 void tphotowin::RefreshCounter(int32_t n)
 {
     if (!IsCreated()) return;
-    Item(kUnitText).SetText(std::string(kSeriesUnitNames[SeriesUnitIndex(params_->photoIntervalUnit)]));
-    // A picture that could not be written is marked until one is written again.
-    Item(kCounterText).SetText("N°: " + std::to_string(n) + (series_.lastPictureFailed ? " échec" : ""));
+    // A picture that could not be written shows in the unit's place until one is written again:
+    // the number's static reaches past the dialog's edge and has no room for more.
+    const std::string_view unit = kSeriesUnitNames[SeriesUnitIndex(params_->photoIntervalUnit)];
+    Item(kUnitText).SetText(series_.lastPictureFailed ? kFailureText : std::string(unit));
+    Item(kCounterText).SetText("N°: " + std::to_string(n));
 }
 
 bool tphotowin::Command(int id, int code)
