@@ -53,21 +53,14 @@ public:
         h.kit.QueueDialogScript(std::move(script));
         h.kit.Click(h.Image(), 455);
     }
-    void StartSeries(const std::string& typed, int unit)
+    // Starts a series of `typed` units, with the base name chosen in the file dialog if given.
+    void StartSeries(const std::string& typed, int unit, const std::string& chosen = {})
     {
+        if (!chosen.empty()) h.kit.QueueSaveFileAnswer(chosen);
         Photo([&](ui::Dialog& d) {
+            if (!chosen.empty()) h.kit.Click(d, 304);
             h.kit.Type(d, 301, typed);
             h.kit.Select(d, 302, unit);
-            h.kit.Click(d, 306);
-        });
-    }
-    // Chooses the base name in the file dialog, then starts a series of `typed` seconds.
-    void StartSeriesAs(const std::string& chosen, const std::string& typed)
-    {
-        h.kit.QueueSaveFileAnswer(chosen);
-        Photo([&](ui::Dialog& d) {
-            h.kit.Click(d, 304);
-            h.kit.Type(d, 301, typed);
             h.kit.Click(d, 306);
         });
     }

@@ -3,6 +3,7 @@
 #include "sim/SimPixelEncoder.h"
 
 #include <functional>
+#include <tuple>
 
 using nuvix::testing::CaptureApp;
 
@@ -25,50 +26,33 @@ bool SameLabel(const ui::Window& w, gfx::Point a, gfx::Point b)
     return true;
 }
 
-TEST(Addition, StandsLeftOfTheMainWindow)
+// Gain never below 0, tolerance never back below 1, both fields redrawn after each press;
+// "X Gain" and "Stretch" exclude each other.
+TEST(Addition, ButtonsAndBoxes)
 {
     CaptureApp app(false);
+    ui::Window& w = app.Addition();
     const gfx::Rect main = app.h.Main().OuterRect();
-    EXPECT_EQ(app.Addition().OuterRect(), gfx::Rect::FromSize(main.left - 101, main.top, 100, 486));
-    EXPECT_EQ(app.Addition().Style(), ui::WindowStyle::Popup);
-    const gfx::Bitmap& s = app.Addition().Surface();
-    EXPECT_EQ(s.At(2, 2), gfx::kBlack.ToPixel());
-    EXPECT_EQ(s.At(5, 100), gfx::kWhite.ToPixel());   // a frame's left side
-    EXPECT_EQ(s.At(40, 23), gfx::kBlack.ToPixel());   // hidden under the " Buffer" label
-    EXPECT_EQ(s.At(90, 100), gfx::kBlack.ToPixel());  // right edge exclusive
-}
-
-// Gain never below 0, tolerance never back below 1; both fields are redrawn after each press.
-TEST(Addition, GainAndToleranceLimits)
-{
-    CaptureApp app(false);
+    EXPECT_EQ(w.OuterRect(), gfx::Rect::FromSize(main.left - 101, main.top, 100, 486));
+    const IntegrationState& s = app.Integration();
     const struct {
-        int button;
+        int control;
         float gain;
         int32_t tolerance;
-    } steps[] = {{809, 1, 0}, {807, 0, 0}, {807, 0, 0}, {806, 1, 0}, {808, 1, 1},
-                 {809, 1, 1}, {808, 1, 2}, {806, 2, 2}, {809, 2, 1}};
-    for (const auto& s : steps) {
-        app.h.kit.Click(app.Addition(), s.button);
-        EXPECT_EQ(app.Integration().gain, s.gain) << s.button;
-        EXPECT_EQ(app.Integration().tolerance, s.tolerance) << s.button;
-        EXPECT_EQ(SameLabel(app.Addition(), kGainLabel, kToleranceLabel), s.gain == s.tolerance) << s.button;
-    }
-}
-
-TEST(Addition, GainAndStretchExcludeEachOther)
-{
-    CaptureApp app(false);
-    const struct {
-        int box;
         bool gainOn, stretchOn;
-    } steps[] = {{804, true, false}, {805, false, true}, {804, true, false}, {804, false, false}, {805, false, true}};
-    for (const auto& s : steps) {
-        app.h.kit.Click(app.Addition(), s.box);
-        EXPECT_EQ(app.Integration().gainOn, s.gainOn) << s.box;
-        EXPECT_EQ(app.Integration().stretchOn, s.stretchOn) << s.box;
-        EXPECT_EQ(app.Addition().FindControl(804)->IsChecked(), s.gainOn) << s.box;
-        EXPECT_EQ(app.Addition().FindControl(805)->IsChecked(), s.stretchOn) << s.box;
+    } steps[] = {
+        {809, 1, 0, false, false}, {807, 0, 0, false, false}, {807, 0, 0, false, false}, {806, 1, 0, false, false},
+        {808, 1, 1, false, false}, {809, 1, 1, false, false}, {808, 1, 2, false, false}, {806, 2, 2, false, false},
+        {804, 2, 2, true, false},  {805, 2, 2, false, true},  {804, 2, 2, true, false},  {804, 2, 2, false, false},
+    };
+    for (const auto& e : steps) {
+        app.h.kit.Click(w, e.control);
+        EXPECT_EQ(std::tie(s.gain, s.tolerance, s.gainOn, s.stretchOn),
+                  std::tie(e.gain, e.tolerance, e.gainOn, e.stretchOn))
+            << e.control;
+        EXPECT_EQ(w.FindControl(804)->IsChecked(), e.gainOn);
+        EXPECT_EQ(w.FindControl(805)->IsChecked(), e.stretchOn);
+        EXPECT_EQ(SameLabel(w, kGainLabel, kToleranceLabel), e.gain == e.tolerance) << e.control;
     }
 }
 

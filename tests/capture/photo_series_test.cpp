@@ -28,27 +28,25 @@ TEST(PhotoSeries, FileNames)
         EXPECT_EQ(SeriesFileName(c.base, c.n), c.expected);
 }
 
-TEST(PhotoSeries, IntervalInMilliseconds)
-{
-    const struct {
-        int32_t value, unit, expected;
-    } cases[] = {
-        {2, 1, 120'000}, {-5, 0, 0}, {35'791, 1, 2'147'460'000}, {35'792, 1, std::numeric_limits<int32_t>::max()},
-        {7, 2, 7'000},  // a unit from elsewhere counts as seconds
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(SeriesIntervalMs(c.value, c.unit), c.expected) << c.value << " unit " << c.unit;
-}
-
-// The integer at the start of the first five characters.
-TEST(PhotoSeries, TypedInterval)
+// The integer at the start of the first five characters typed, in the stored unit.
+TEST(PhotoSeries, IntervalAsTyped)
 {
     const struct {
         const char* typed;
-        int32_t expected;
-    } cases[] = {{"abc", 0}, {"", 0}, {"12ab", 12}, {" +3", 3}, {"-4", -4}, {"123456", 12345}, {"    12", 1}};
+        int32_t unit, expectedMs;
+    } cases[] = {
+        {"2", 1, 120'000},
+        {"abc", 0, 0},
+        {"12ab", 0, 12'000},
+        {"    12", 0, 1'000},
+        {"123456", 0, 12'345'000},
+        {"-5", 0, 0},
+        {"35791", 1, 2'147'460'000},
+        {"35792", 1, std::numeric_limits<int32_t>::max()},
+        {"7", 2, 7'000},  // a unit from elsewhere counts as seconds
+    };
     for (const auto& c : cases)
-        EXPECT_EQ(ParseIntervalText(c.typed), c.expected) << '"' << c.typed << '"';
+        EXPECT_EQ(SeriesIntervalMs(ParseIntervalText(c.typed), c.unit), c.expectedMs) << c.typed << " " << c.unit;
 }
 
 }  // namespace
