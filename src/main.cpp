@@ -1,14 +1,18 @@
 // The program's entry: the command line, the backends (desktop, camera port), the run.
 #include "app/TcamApp.h"
 #include "platform/linux/ParallelPort.h"
+#include "platform/linux/SerialLines.h"
 #include "platform/ports/PortBus.h"
+#include "platform/ports/PortFanOut.h"
 #include "platform/wx/WxToolkit.h"
 #include "sim/SimCamera.h"
+#include "sim/SimMount.h"
 #include "sim/Sky.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,17 +24,29 @@ constexpr const char* kVersion = "2.07";
 struct Options {
     bool simulate = false;
     std::string parport = nuvix::kDefaultParallelPort;
+    nuvix::SerialPaths serial;  // lines named on the command line; empty: the default
 };
 
 void PrintUsage(std::FILE* to)
 {
     std::fprintf(to,
-                 "Usage: nuvix [--simulate] [--parport PATH] [--help] [--version]\n"
-                 "  --simulate       use the simulated camera, sky and mount instead of the hardware\n"
-                 "  --parport PATH   parallel port device of the camera (default %s)\n"
-                 "  --help           show this help and exit\n"
-                 "  --version        show the version and exit\n",
+                 "Usage: nuvix [--simulate] [--parport PATH] [--serial COMn=PATH]... [--help] [--version]\n"
+                 "  --simulate         use the simulated camera, sky and mount instead of the hardware\n"
+                 "  --parport PATH     parallel port device of the camera (default %s)\n"
+                 "  --serial COMn=PATH serial line of COM1 to COM4, where the mount's corrections go\n"
+                 "                     (default /dev/ttyS0 to /dev/ttyS3; with --simulate, none)\n"
+                 "  --help             show this help and exit\n"
+                 "  --version          show the version and exit\n",
                  nuvix::kDefaultParallelPort);
+}
+
+// "COMn=PATH" into the options; false when it is not that.
+bool TakeSerialLine(const std::string& text, Options& options)
+{
+    const bool com = text.size() > 5 && (text.compare(0, 3, "COM") == 0 || text.compare(0, 3, "com") == 0);
+    if (!com || text[3] < '1' || text[3] > '4' || text[4] != '=') return false;
+    options.serial[static_cast<size_t>(text[3] - '1')] = text.substr(5);
+    return true;
 }
 
 // Options, or the exit code when the program is to end at once.
@@ -45,6 +61,9 @@ std::optional<Options> ParseCommandLine(int argc, char** argv, int& exitCode)
             options.parport = argv[++i];
         } else if (arg.rfind("--parport=", 0) == 0) {
             options.parport = arg.substr(std::strlen("--parport="));
+        } else if (arg == "--serial" && i + 1 < argc && TakeSerialLine(argv[i + 1], options)) {
+            ++i;
+        } else if (arg.rfind("--serial=", 0) == 0 && TakeSerialLine(arg.substr(std::strlen("--serial=")), options)) {
         } else if (arg == "--help") {
             PrintUsage(stdout);
             exitCode = 0;
@@ -54,8 +73,10 @@ std::optional<Options> ParseCommandLine(int argc, char** argv, int& exitCode)
             exitCode = 0;
             return std::nullopt;
         } else {
-            std::fprintf(stderr, "nuvix: %s '%s'\n",
-                         arg == "--parport" ? "--parport needs a device path after" : "unknown option", arg.c_str());
+            const char* what = "unknown option";
+            if (arg == "--parport") what = "--parport needs a device path after";
+            if (arg.rfind("--serial", 0) == 0) what = "--serial needs COM1 to COM4, '=' and a device path, after";
+            std::fprintf(stderr, "nuvix: %s '%s'\n", what, arg.c_str());
             PrintUsage(stderr);
             exitCode = 2;
             return std::nullopt;
@@ -97,6 +118,23 @@ int main(int argc, char** argv)
         }
     }
 
+    // The mount's serial lines: the simulated mount listens on every port, and the lines named
+    // on the command line hear the same bytes; without the simulator COM1 to COM4 are the
+    // machine's own serial ports unless named otherwise.
+    nuvix::SerialPaths serialPaths = options->simulate ? nuvix::SerialPaths{} : nuvix::kDefaultSerialPaths;
+    for (size_t i = 0; i < serialPaths.size(); ++i) {
+        if (!options->serial[i].empty()) serialPaths[i] = options->serial[i];
+    }
+    nuvix::SerialLines serialLines(serialPaths, std::cerr);
+    nuvix::sim::SimMount simulatedMount(toolkit.GetClock());
+    nuvix::PortFanOut mountAndLines{&simulatedMount, &serialLines};
+    if (options->simulate) {
+        sky.SetMount(&simulatedMount);
+        nuvix::AttachUarts(bus, mountAndLines);
+    } else {
+        nuvix::AttachUarts(bus, serialLines);
+    }
+
     // Ending on a signal is ending by the close box: the parameters are stored.
     struct sigaction action {};
     action.sa_handler = OnQuitSignal;
@@ -105,5 +143,6 @@ int main(int argc, char** argv)
     sigaction(SIGTERM, &action, nullptr);
 
     nuvix::TcamApp app(toolkit, bus);
+    app.Context().serial = &serialLines;
     return toolkit.Run([&] { app.InitMainWindow(); }, [&] { app.CloseMainWindow(); });
 }

@@ -20,5 +20,10 @@ expect 0 --version
 expect 2 --bogus
 expect 2 --parport
 expect 2 --simulate extra
+expect 2 --serial
+expect 2 --serial COM5=/dev/ttyUSB0
+expect 2 --serial COM1=
+expect 2 --serial=COM1
+"$nuvix" --help | grep -q -- "--serial COMn=PATH" || { echo "--serial missing from the help"; fail=1; }
 "$nuvix" --version | grep -q "Nuvix 2.07" || { echo "version line missing"; fail=1; }
 exit $fail

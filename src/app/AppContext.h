@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "image/FramePipeline.h"
 #include "platform/ports/PortBus.h"
+#include "platform/ports/SerialPorts.h"
 
 #include <string>
 
@@ -15,6 +16,8 @@ struct AppContext {
     std::string paramFile;  // "campar.dat" in the current directory
     // Where the picture buffers come from; empty: the heap.
     FrameBuffers::BlockSource bufferSource = {};
+    // The lines behind the serial ports' UARTs; null: no line is ever set up.
+    SerialPorts* serial = nullptr;
 };
 
 }  // namespace nuvix

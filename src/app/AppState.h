@@ -2,9 +2,10 @@
 
 #include "camera/CameraSettings.h"
 #include "capture/PhotoSeries.h"
+#include "guiding/CorrectionOutput.h"
 #include "guiding/TrackingState.h"
 #include "image/FramePipeline.h"
-#include "params/Params.h"
+#include "params/ParameterState.h"
 
 #include <cstdint>
 #include <memory>
@@ -17,13 +18,6 @@ struct PanelValues {
     int32_t manualThreshold = 32;  // 0..63, the detection threshold when manualThresholdOn
     bool manualThresholdOn = false;
     bool autoWhiteBalance = false;
-};
-
-// The observer's parameters and what is derived from them.
-struct ParameterState {
-    std::unique_ptr<tparam> params;  // the current record
-    float arcsecPerPixel = 0.0f;     // image scale
-    std::string pendingMessage;      // a problem with the file, told to the observer once
 };
 
 // Where the main window was first placed; windows opened later place themselves from it.
@@ -40,6 +34,7 @@ struct AppState {
     PanelValues panel;
     TrackingState tracking;
     AnalysisResults analysis;
+    CorrectionOutput output;
     IntegrationState integration;
     SeriesState series;
     ParameterState parameters;

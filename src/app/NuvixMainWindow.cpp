@@ -60,8 +60,9 @@ NuvixMainWindow::NuvixMainWindow(ui::Toolkit& toolkit, AppContext& context, cons
     state_.placement.mainWindowX = OuterRect().left;
     state_.placement.mainWindowY = OuterRect().top;
     CreatePanelControls();
-    // The system's small font; the label boxes are 15 pixels high.
-    drawing_.smallFont = toolkit.Fonts().Load({"sans-serif", 11, false});
+    // The system's small font: a narrow face, so that every label fits the room the layout
+    // gives it ("Delta X :" in 40 pixels); the label boxes are 15 pixels high.
+    drawing_.smallFont = toolkit.Fonts().Load({"Liberation Sans Narrow", 11, false});
     state_.series.defaultSeriesName = true;
 }
 

@@ -61,8 +61,8 @@ NuvixWindow::NuvixWindow(ui::Toolkit& toolkit, AppContext& context, NuvixMainWin
     tracking.boxTop = 70;
     tracking.starX = 0;
     tracking.starY = 0;
-    // The histogram, guiding, energy, correction and integration windows are created here
-    // by the subsystems that own them.
+    // The histogram and energy windows are created here by the subsystems that own them.
+    CreateGuidingWindows();
     CreateCaptureWindows();
     CreateControls();
     tracking.trackingOn = false;
@@ -71,7 +71,7 @@ NuvixWindow::NuvixWindow(ui::Toolkit& toolkit, AppContext& context, NuvixMainWin
     state_.analysis = AnalysisResults{};
     state_.panel.manualThresholdOn = false;
     state_.panel.autoWhiteBalance = false;
-    // The correction protocol is put into force here once the guiding output exists.
+    ApplyProtocol();
     DetectCameraAtStart();
 }
 
@@ -88,6 +88,21 @@ void NuvixWindow::CreateControls()
     useDarkBox_ = FindControl(453);
     reticleBox_ = FindControl(449);
     trackButton_ = FindControl(450);
+}
+
+void NuvixWindow::CreateGuidingWindows()
+{
+    ui::Toolkit& kit = Kit();
+    const SharedDrawing& drawing = mainWindow_.Drawing();
+    trackwin_ = std::make_unique<Trackwin>(kit, &mainWindow_, state_.parameters, drawing);
+    const CorrectionLinks links{state_.tracking, state_.parameters, state_.output,
+                                context_.bus,    kit.GetClock(),    *trackwin_};
+    optowin_ = std::make_unique<TOptowin>(kit, mainWindow_, links, drawing);
+}
+
+void NuvixWindow::ApplyProtocol()
+{
+    nuvix::ApplyProtocol(*state_.parameters.params, context_.serial, state_.output, *trackwin_);
 }
 
 void NuvixWindow::LoadParameters()
@@ -128,7 +143,11 @@ void NuvixWindow::CmReticle()
 
 void NuvixWindow::CmTrack()
 {
-    // Guiding is switched on and off here once star tracking is in.
+    // The button names what the next click does. The energy graph window is shown and reset
+    // when guiding starts, and hidden when it stops.
+    TrackingState& tracking = state_.tracking;
+    trackButton_->SetText(tracking.trackingOn ? "Track" : "Track OFF");
+    tracking.ToggleGuiding();
 }
 
 void NuvixWindow::CmDarkFrame()

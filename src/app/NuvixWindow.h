@@ -3,6 +3,8 @@
 #include "app/AppContext.h"
 #include "camera/CameraLink.h"
 #include "capture/PictureOwner.h"
+#include "guiding/TOptowin.h"
+#include "guiding/Trackwin.h"
 #include "image/BitmapHeaders.h"
 #include "image/FramePipeline.h"
 #include "platform/gfx/Bitmap.h"
@@ -40,6 +42,9 @@ public:
     void RedrawBoxAndZoom();
     void ResetIntegration() override;
     files::ReplaceResult SaveImage(const std::string& path) override;
+    // Puts the record's correction protocol into force (at construction and after the
+    // parameter dialog).
+    void ApplyProtocol();
 
     const FrameBuffers& Buffers() const { return buffers_; }
     FrameBuffers& Buffers() { return buffers_; }
@@ -47,6 +52,8 @@ public:
     float ExposureMs() const { return exposureMs_; }
     int32_t LastFrameEnd() const { return lastFrameEnd_; }
     bool ReticleOn() const { return reticleOn_; }
+    Trackwin& Indicators() { return *trackwin_; }
+    TOptowin& DeltaPanel() { return *optowin_; }
 
 protected:
     void SetupWindow() override;
@@ -60,6 +67,7 @@ private:
     static const ui::CommandEntry<NuvixWindow> kCommands[];
 
     void CreateControls();
+    void CreateGuidingWindows();
     void LoadParameters();
     void DetectCameraAtStart();
     void CreateCaptureWindows();
@@ -101,6 +109,8 @@ private:
     ui::Control* darkButton_ = nullptr;
     ui::Control* useDarkBox_ = nullptr;
     ui::Control* reticleBox_ = nullptr;
+    std::unique_ptr<Trackwin> trackwin_;
+    std::unique_ptr<TOptowin> optowin_;
     std::unique_ptr<compwin> integrationWindow_;
     std::unique_ptr<tphotowin> photoDialog_;
 };

@@ -5,6 +5,7 @@
 #include "camera/ExposureTiming.h"
 #include "camera/FrameTransfer.h"
 #include "camera/QuickCam.h"
+#include "guiding/StarAnalysis.h"
 #include "image/LiveView.h"
 #include "platform/ui/Toolkit.h"
 
@@ -12,6 +13,9 @@ namespace nuvix {
 
 void NuvixWindow::SetupWindow()
 {
+    // Created after the image window, the delta panel lies over its lower left corner.
+    optowin_->Create();
+    trackwin_->Create();
     backBuffer_.Resize(liveview::kBackBufferWidth, liveview::kBackBufferHeight);
     firstTick_ = true;
     displayInfo_ = BuildDisplayInfo();
@@ -101,8 +105,14 @@ void NuvixWindow::CameraStoppedAnswering()
 
 void NuvixWindow::AnalyseFrame(const FrameBytes& frame)
 {
-    // The star analysis of the tracking box runs here.
-    (void)frame;
+    const PanelValues& panel = state_.panel;
+    const AnalysisSettings settings{panel.manualThresholdOn, panel.manualThreshold, panel.autoWhiteBalance,
+                                    state_.parameters.params->darkSpotGuiding};
+    const ExposureChange change =
+        nuvix::AnalyseFrame(frame, settings, state_.tracking, state_.analysis, state_.camera.whiteBalance);
+    if (change == ExposureChange::Longer) mainWindow_.ExposureUp();
+    if (change == ExposureChange::Shorter) mainWindow_.ExposureDown();
+    mainWindow_.RefreshSettingsDisplay();
 }
 
 void NuvixWindow::DarkFrameTaken()

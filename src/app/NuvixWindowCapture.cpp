@@ -15,7 +15,7 @@ void NuvixWindow::CreateCaptureWindows()
         Kit(), &mainWindow_, gfx::Point{placement.mainWindowX, placement.mainWindowY}, state_.integration, *this);
     integrationWindow_->Create();
     photoDialog_ =
-        std::make_unique<tphotowin>(Kit(), *this, *this, state_.series, state_.integration, state_.parameters.params);
+        std::make_unique<tphotowin>(Kit(), *this, *this, state_.series, state_.integration, state_.parameters);
 }
 
 void NuvixWindow::CmPhoto()

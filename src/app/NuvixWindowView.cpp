@@ -9,8 +9,9 @@ void NuvixWindow::ShowFrame()
 {
     const TrackingState& tracking = state_.tracking;
     const SharedDrawing& drawing = mainWindow_.Drawing();
-    // The histogram, the corrections to the mount and, while guiding, the energy graph
-    // are updated here by the windows that own them.
+    // The histogram is updated here, and, while guiding, the energy graph, by the windows that
+    // own them.
+    optowin_->SendCorrections(tracking.trackingOn && !tracking.guidingSuspended);
 
     gfx::Canvas back(backBuffer_);
     liveview::DrawPicture(back, buffers_.frame, colourIndex_, palette_);

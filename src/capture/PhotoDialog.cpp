@@ -31,12 +31,12 @@ const ui::CommandEntry<tphotowin> tphotowin::kCommands[] = {
 };
 
 tphotowin::tphotowin(ui::Toolkit& toolkit, ui::Window& owner, PictureOwner& pictures, SeriesState& series,
-                     IntegrationState& integration, std::unique_ptr<tparam>& params)
+                     IntegrationState& integration, ParameterState& parameters)
     : ui::Dialog(toolkit, &owner, resources::PhotoDialogTemplate()),
       pictures_(pictures),
       series_(series),
       integration_(integration),
-      params_(params)
+      parameters_(parameters)
 {
 }
 
@@ -53,7 +53,7 @@ void tphotowin::SetupWindow()
     }
     fileDialogName_ = series_.seriesPath;
     Item(kTitleEdit).SetText(FileTitle(series_.seriesPath));
-    Item(kIntervalEdit).SetText(std::to_string(params_->photoIntervalValue));
+    Item(kIntervalEdit).SetText(std::to_string(parameters_.params->photoIntervalValue));
     if (series_.seriesRunning) {
         ShowRunning();
     } else {
@@ -79,7 +79,7 @@ void tphotowin::ShowIdle()
     ui::Control& units = Item(kUnitList);
     for (std::string_view name : kSeriesUnitNames)
         units.AddItem(std::string(name));
-    units.SetSelection(SeriesUnitIndex(params_->photoIntervalUnit));
+    units.SetSelection(SeriesUnitIndex(parameters_.params->photoIntervalUnit));
     Item(kStartStopButton).SetText("Commencer");
     Item(kUnitText).Show(false);
     Item(kCounterText).Show(false);
@@ -92,7 +92,7 @@ void tphotowin::RefreshCounter(int32_t n)
     if (!IsCreated()) return;
     // A picture that could not be written shows in the unit's place until one is written again:
     // the number's static reaches past the dialog's edge and has no room for more.
-    const std::string_view unit = kSeriesUnitNames[SeriesUnitIndex(params_->photoIntervalUnit)];
+    const std::string_view unit = kSeriesUnitNames[SeriesUnitIndex(parameters_.params->photoIntervalUnit)];
     Item(kUnitText).SetText(series_.lastPictureFailed ? kFailureText : std::string(unit));
     Item(kCounterText).SetText("N°: " + std::to_string(n));
 }
@@ -106,8 +106,8 @@ void tphotowin::CmStartStop()
 {
     series_.seriesRunning = !series_.seriesRunning;
     if (series_.seriesRunning) {
-        params_->photoIntervalValue = ParseIntervalText(Item(kIntervalEdit).Text());
-        params_->photoIntervalUnit = std::max(Item(kUnitList).Selection(), 0);
+        parameters_.params->photoIntervalValue = ParseIntervalText(Item(kIntervalEdit).Text());
+        parameters_.params->photoIntervalUnit = std::max(Item(kUnitList).Selection(), 0);
         series_.failureTold = false;
         series_.lastPictureFailed = false;
     }

@@ -3,11 +3,10 @@
 #include "capture/PhotoSeries.h"
 #include "capture/PictureOwner.h"
 #include "image/FramePipeline.h"
-#include "params/Params.h"
+#include "params/ParameterState.h"
 #include "platform/ui/CommandTable.h"
 #include "platform/ui/Dialog.h"
 
-#include <memory>
 #include <string>
 
 namespace nuvix {
@@ -30,7 +29,7 @@ public:
     };
 
     tphotowin(ui::Toolkit& toolkit, ui::Window& owner, PictureOwner& pictures, SeriesState& series,
-              IntegrationState& integration, std::unique_ptr<tparam>& params);
+              IntegrationState& integration, ParameterState& parameters);
 
     // The picture step: while a series runs and its interval has passed, writes the picture
     // under its numbered name and advances the number.
@@ -56,7 +55,7 @@ private:
     PictureOwner& pictures_;
     SeriesState& series_;
     IntegrationState& integration_;
-    std::unique_ptr<tparam>& params_;
+    ParameterState& parameters_;
     std::string fileDialogName_;  // the name the file dialog proposes
 };
 

@@ -22,6 +22,17 @@ struct TrackingState {
     // The guide error: reference minus measured position.
     int32_t DeltaX() const { return refX - (boxLeft + starX); }
     int32_t DeltaY() const { return refY - (boxTop + starY); }
+
+    // "Track": switching guiding on takes the star's current position as the reference, so
+    // the first guided frame has no error.
+    void ToggleGuiding()
+    {
+        if (!trackingOn) {
+            refX = boxLeft + starX;
+            refY = boxTop + starY;
+        }
+        trackingOn = !trackingOn;
+    }
 };
 
 // What the star analysis found in the tracking box on the latest frame.

@@ -81,10 +81,22 @@ SkyPoint Sky::TrackingError(int64_t timeNs) const
     return {scene_.driftXPerSecond * seconds + periodic, scene_.driftYPerSecond * seconds};
 }
 
-SkyPoint Sky::GuideStarAt(int64_t timeNs) const
+SkyPoint Sky::SceneShift(int64_t timeNs) const
 {
     const SkyPoint error = TrackingError(timeNs);
-    return {scene_.guideStar.at.x + error.x + offset_.x, scene_.guideStar.at.y + error.y + offset_.y};
+    SkyPoint shift{error.x + offset_.x, error.y + offset_.y};
+    if (mount_) {
+        const SkyPoint moved = mount_->CorrectionAt(timeNs);
+        shift.x += moved.x;
+        shift.y += moved.y;
+    }
+    return shift;
+}
+
+SkyPoint Sky::GuideStarAt(int64_t timeNs) const
+{
+    const SkyPoint shift = SceneShift(timeNs);
+    return {scene_.guideStar.at.x + shift.x, scene_.guideStar.at.y + shift.y};
 }
 
 void Sky::Render(const Exposure& exposure, SensorImage& out)
@@ -102,8 +114,7 @@ void Sky::Render(const Exposure& exposure, SensorImage& out)
         signal_[static_cast<std::size_t>(hot.y * kSensorWidth + hot.x)] += static_cast<float>(hot.perMs * ms);
     }
 
-    const SkyPoint error = TrackingError(exposure.timeNs);
-    const SkyPoint shift{error.x + offset_.x, error.y + offset_.y};
+    const SkyPoint shift = SceneShift(exposure.timeNs);
     const double visible = static_cast<double>(gain) * ms;  // a star's peak on screen per unit of peakPerMs
     AddStar(scene_.guideStar, shift, ms, visible);
     for (const SkyStar& star : scene_.fieldStars)

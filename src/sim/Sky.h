@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/PointingSource.h"
 #include "sim/SkyModel.h"
 #include "sim/SkyRandom.h"
 
@@ -7,13 +8,6 @@
 #include <vector>
 
 namespace nuvix::sim {
-
-// A point in picture pixels: x to the right, y downward from the top row.
-struct SkyPoint {
-    double x = 0.0;
-    double y = 0.0;
-    bool operator==(const SkyPoint&) const = default;
-};
 
 // A star where it stands at time 0 with no correction, and its central signal in levels per
 // millisecond of exposure at full contrast.
@@ -45,7 +39,7 @@ struct SkyScene {
     double hotMaxPerMs = 0.35;
     // The mount's tracking error: a slow drift on both axes plus the worm's periodic error on x.
     double driftXPerSecond = 0.004;
-    double driftYPerSecond = 0.012;
+    double driftYPerSecond = 0.02;   // about 0.9 arc seconds a minute at 0.77 arc seconds a pixel
     double periodicAmplitude = 3.0;  // pixels
     double periodicSeconds = 240.0;
 };
@@ -63,6 +57,8 @@ public:
 
     // Moves the whole scene (not the sensor's hot pixels) by a pointing correction.
     void Shift(double dxPixels, double dyPixels);
+    // The mount whose corrections move the scene as well; null for none.
+    void SetMount(PointingSource* mount) { mount_ = mount; }
 
     // The sum of every Shift so far.
     SkyPoint PointingOffset() const { return offset_; }
@@ -75,12 +71,15 @@ public:
     static double BlackLevel(uint8_t whiteBalance);
 
 private:
+    // Tracking error, Shift and the mount's corrections together.
+    SkyPoint SceneShift(int64_t timeNs) const;
     void AddStar(const SkyStar& star, SkyPoint shift, double ms, double visible);
 
     SkyScene scene_;
     SkyRandom noise_;
     std::vector<HotPixel> hotPixels_;
     SkyPoint offset_;
+    PointingSource* mount_ = nullptr;
     std::vector<float> signal_;  // one frame's signal before gain and black level
     std::vector<float> column_;  // a star's profile across and down, reused every frame
     std::vector<float> row_;

@@ -3,6 +3,7 @@
 #include "app/NuvixMainWindow.h"
 #include "app/NuvixWindow.h"
 #include "app/TcamApp.h"
+#include "params/ParamFile.h"
 #include "platform/headless/HeadlessToolkit.h"
 #include "platform/ports/PortBus.h"
 
@@ -40,9 +41,12 @@ public:
     {
         app = std::make_unique<TcamApp>(kit, bus, (dir / "campar.dat").string());
         app->Context().bufferSource = std::move(bufferSource);
+        app->Context().serial = serial;
         app->InitMainWindow();
         kit.Pump();
     }
+    // The parameter file the next start reads.
+    void StoreRecord(const tparam& record) { ASSERT_TRUE(SaveParams((dir / "campar.dat").string(), record).saved); }
     NuvixMainWindow& Main() { return *app->MainWindow(); }
     NuvixWindow& Image() { return *app->MainWindow()->ImageWindow(); }
     AppState& State() { return app->State(); }
@@ -50,6 +54,7 @@ public:
     ScratchDir dir;
     headless::HeadlessToolkit kit;
     PortBus bus;
+    SerialPorts* serial = nullptr;
     std::unique_ptr<TcamApp> app;
 };
 

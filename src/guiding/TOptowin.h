@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/SharedDrawing.h"
+#include "guiding/CorrectionOutput.h"
+#include "guiding/TrackingState.h"
+#include "params/ParameterState.h"
+#include "platform/clock/Clock.h"
+#include "platform/ports/PortBus.h"
+#include "platform/ui/Window.h"
+
+namespace nuvix {
+
+class Trackwin;
+
+// What the corrections are computed from and where they go.
+struct CorrectionLinks {
+    const TrackingState& tracking;
+    ParameterState& parameters;
+    CorrectionOutput& output;
+    PortBus& bus;
+    Clock& clock;
+    Trackwin& indicators;
+};
+
+// The small panel under the "Track" button where every guided frame's errors and the size of
+// each correction are written.
+class TOptowin : public ui::Window {
+public:
+    TOptowin(ui::Toolkit& toolkit, ui::Window& mainWindow, CorrectionLinks links, const SharedDrawing& drawing);
+
+    // Once per frame: clears the panel and, when `guide` (guiding on and not suspended), turns
+    // the guide error into one correction per axis, AD from Delta X then DEC from Delta Y, sent
+    // under the record's protocol and written on the panel.
+    void SendCorrections(bool guide);
+
+protected:
+    void Paint(gfx::Canvas& canvas) override;
+
+private:
+    CorrectionLinks links_;
+    const SharedDrawing& drawing_;
+};
+
+}  // namespace nuvix
