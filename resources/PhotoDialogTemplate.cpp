@@ -6,6 +6,9 @@ namespace {
 
 using ui::ControlKind;
 
+// The base name's title: its end stays in view, the rest scrolls off to the left.
+constexpr ui::ControlStyle kTitleStyle{.border = true, .autoHScroll = true, .rightAlign = true, .tabStop = true};
+
 // Statics 320 and 321 start hidden: they take the place of the unit list and of "Parcourir"
 // while a series runs. 321 reaches past the dialog's right edge, so only its left part shows.
 ui::DialogTemplate BuildPhotoDialog()
@@ -27,14 +30,7 @@ ui::DialogTemplate BuildPhotoDialog()
         {306, ControlKind::PushButton, "Commencer", 115, 4, 44, 14, {.tabStop = true}},
         {305, ControlKind::PushButton, "Annuler", 115, 24, 44, 14, {.tabStop = true}},
         {5, ControlKind::StaticText, "Fichier", 4, 36, 32, 8, {.centered = true}},
-        {303,
-         ControlKind::Edit,
-         "",
-         6,
-         44,
-         103,
-         12,
-         {.border = true, .autoHScroll = true, .rightAlign = true, .tabStop = true}},
+        {303, ControlKind::Edit, "", 6, 44, 103, 12, kTitleStyle},
         {304, ControlKind::PushButton, "Parcourir", 115, 44, 44, 14, {.tabStop = true}},
         {321, ControlKind::StaticText, "Text5", 130, 46, 45, 10, {.visible = false}},
     };

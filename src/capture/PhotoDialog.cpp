@@ -51,7 +51,6 @@ void tphotowin::SetupWindow()
     if (series_.defaultSeriesName) {
         series_.seriesPath = (std::filesystem::path(ProcessDirectory()) / kDefaultBaseName).string();
     }
-    fileDialogName_ = series_.seriesPath;
     Item(kTitleEdit).SetText(FileTitle(series_.seriesPath));
     Item(kIntervalEdit).SetText(std::to_string(parameters_.params->photoIntervalValue));
     if (series_.seriesRunning) {
@@ -116,21 +115,13 @@ void tphotowin::CmStartStop()
 
 void tphotowin::CmBrowse()
 {
-    const std::string kept = series_.seriesPath;
-    // A typed title only seeds the file dialog; an absolute one is taken as it is.
-    series_.seriesPath = (std::filesystem::path(ProcessDirectory()) / Item(kTitleEdit).Text()).string();
-    fileDialogName_ = series_.seriesPath;
-
+    // A typed title only seeds the file dialog (an absolute one is taken as it is); the request's
+    // defaults are the picture filter "Image (*.bmp)" and the extension "bmp".
     ui::SaveFileRequest request;
-    request.filterName = "Image (*.bmp)";
-    request.pattern = "*.bmp";
-    request.defaultExtension = "bmp";
-    request.initialPath = fileDialogName_;
+    request.initialPath = (std::filesystem::path(ProcessDirectory()) / Item(kTitleEdit).Text()).string();
     if (const std::optional<std::string> chosen = Kit().SaveFileDialog(this, request)) {
         series_.seriesPath = *chosen;
         series_.defaultSeriesName = false;
-    } else {
-        series_.seriesPath = kept;
     }
     Item(kTitleEdit).SetText(FileTitle(series_.seriesPath));
 }

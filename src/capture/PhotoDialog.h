@@ -56,7 +56,6 @@ private:
     SeriesState& series_;
     IntegrationState& integration_;
     ParameterState& parameters_;
-    std::string fileDialogName_;  // the name the file dialog proposes
 };
 
 }  // namespace nuvix
