@@ -3,6 +3,7 @@
 # and exit code 2, before any window opens.
 set -u
 nuvix=$1
+version=$2
 fail=0
 expect() {
   local want=$1; shift
@@ -25,5 +26,5 @@ expect 2 --serial COM5=/dev/ttyUSB0
 expect 2 --serial COM1=
 expect 2 --serial=COM1
 "$nuvix" --help | grep -q -- "--serial COMn=PATH" || { echo "--serial missing from the help"; fail=1; }
-"$nuvix" --version | grep -q "Nuvix 2.07" || { echo "version line missing"; fail=1; }
+[ "$("$nuvix" --version)" = "Nuvix $version" ] || { echo "version line is not \"Nuvix $version\""; fail=1; }
 exit $fail
