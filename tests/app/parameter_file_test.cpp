@@ -190,11 +190,11 @@ struct Case {
 TEST(ParameterFileOnDisk, WhatTheObserverHadIsNeverLost)
 {
     const Case cases[] = {
-        {.name = "unreadable file",
+        {.name = "unreadable file that may be written",
          .prepare =
              [](const fs::path& d) {
                  Write(d / "campar.dat", Observers());
-                 fs::permissions(d / "campar.dat", fs::perms::none);
+                 fs::permissions(d / "campar.dat", fs::perms::owner_write);
              },
          .unprivileged = true},
         {.name = "unreadable file, campar.dat.bad a directory",
