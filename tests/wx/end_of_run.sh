@@ -59,15 +59,14 @@ mkdir "$work/readonly"
 cp "$work/hup/campar.dat" "$work/readonly/campar.dat"
 chmod 444 "$work/readonly/campar.dat"
 start "$work/readonly"
-press_return "$(window 'Paramètres')"  # told at the start already
+told=$(window 'Paramètres')  # at the start already
+check "told at the start" '[ -n "$told" ]'
+[ -n "$shots" ] && [ -n "$told" ] && mkdir -p "$shots" && sleep 0.5 && import -window root "$shots/told-at-start.png"
+press_return "$told"
 xdotool windowactivate --sync "$(window 'Nuvix V 2.07')" key --clearmodifiers alt+F4
 box=$(window 'Paramètres')
 check "the box is shown at the close" '[ -n "$box" ]'
-if [ -n "$shots" ] && [ -n "$box" ]; then
-  mkdir -p "$shots"
-  sleep 0.5
-  import -window root "$shots/failed-store-at-close.png"
-fi
+[ -n "$shots" ] && [ -n "$box" ] && sleep 0.5 && import -window root "$shots/failed-store-at-close.png"
 kill -0 "$run" 2>/dev/null
 check "the program waits for the box" '[ $? -eq 0 ]'
 press_return "$box"
