@@ -11,7 +11,7 @@ slowed_every=${3:-3}
 work=$(mktemp -d)
 pids=()
 cleanup() {
-  for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
+  { kill -9 "${pids[@]}"; wait; } 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -42,7 +42,7 @@ start() {
   for _ in $(seq 100); do [ -s pid ] && break; sleep 0.05; done
   run=$(cat pid)
   pids+=("$run")
-  timeout 20 xdotool search --sync --onlyvisible --pid "$run" --name '^Nuvix V 2.07$' >/dev/null 2>&1
+  timeout 20 xdotool search --all --sync --onlyvisible --pid "$run" --name '^Nuvix V 2.07$' >/dev/null 2>&1
 }
 leftovers() { find . -maxdepth 1 -name '.campar.dat.tmp-*' | wc -l; }
 
