@@ -80,6 +80,7 @@ TEST(ParamFile, WhatIsNotAPlainFileIsLeftAlone)
     const std::pair<const char*, MakeFn> cases[] = {
         {"directory", [](const std::string& p) { std::filesystem::create_directory(p); }},
         {"named pipe", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); }},
+        {"link to itself", [](const std::string& p) { std::filesystem::create_symlink(p, p); }},
     };
     for (const auto& [name, make] : cases) {
         ScratchDir dir;
