@@ -26,5 +26,6 @@ expect 2 --serial COM5=/dev/ttyUSB0
 expect 2 --serial COM1=
 expect 2 --serial=COM1
 "$nuvix" --help | grep -q -- "--serial COMn=PATH" || { echo "--serial missing from the help"; fail=1; }
+"$nuvix" --help | grep -q "3 this session.s settings could not be stored" || { echo "exit status 3 missing from the help"; fail=1; }
 [ "$("$nuvix" --version)" = "Nuvix $version" ] || { echo "version line is not \"Nuvix $version\""; fail=1; }
 exit $fail
