@@ -97,7 +97,10 @@ TEST_F(GuidingOutput, ProtocolPutIntoForceAtStart)
         {kStellonStandard, 0, {"COM1 9600,n,8,1"}, false, port::kCom1},
         {kLx200, 1, {"COM2  300,n,8,1"}, false, port::kCom2},
         {kVirtualDiodes, 3, {}, true, 0},
-        {kStellonStandard, 7, {"COM0 9600,n,8,1"}, false, 0},  // a port from elsewhere names none
+        // A port or protocol the file should not hold: the indicators, and no line is set up.
+        {kStellonStandard, 7, {}, true, 0},
+        {kLx200, -1, {}, true, 0},
+        {5, 1, {}, true, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.protocol);
@@ -112,6 +115,9 @@ TEST_F(GuidingOutput, ProtocolPutIntoForceAtStart)
         EXPECT_EQ(ports.texts, c.texts);
         EXPECT_EQ(one.Image().Indicators().IsVisible(), c.indicatorsShown);
         EXPECT_EQ(one.State().output.uartBase, c.uart);
+        // Told at the first tick, with the camera's message.
+        const bool corrected = c.comPort < 0 || c.comPort > 3 || c.protocol > kVirtualDiodes;
+        EXPECT_EQ(one.State().parameters.pendingMessage.find("Diodes virtuelles") != std::string::npos, corrected);
     }
 }
 
