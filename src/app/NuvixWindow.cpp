@@ -8,6 +8,7 @@
 #include "image/LiveView.h"
 #include "params/ImageScale.h"
 #include "params/ParamSession.h"
+#include "params/tparawin.h"
 #include "platform/ui/Toolkit.h"
 
 #include <algorithm>
@@ -164,7 +165,11 @@ void NuvixWindow::CmUseDark()
 
 void NuvixWindow::CmParameters()
 {
-    // The parameter dialog runs here, followed by putting the chosen protocol into force.
+    const ShellPlacement& shell = state_.placement;
+    tparawin dialog(Kit(), this, state_.parameters, {shell.mainWindowX + 330, shell.mainWindowY + 30});
+    dialog.Execute();
+    // However it was closed: the protocol and port in the record are put into force again.
+    ApplyProtocol();
 }
 
 }  // namespace nuvix

@@ -5,19 +5,10 @@
 #include <vector>
 
 using nuvix::testing::AppHarness;
+using nuvix::testing::FakeSerialPorts;
 
 namespace nuvix {
 namespace {
-
-// The serial ports as the program sets them up: every device-control text, accepted.
-struct FakeSerialPorts final : SerialPorts {
-    bool Configure(const std::string& lineSettings) override
-    {
-        texts.push_back(lineSettings);
-        return true;
-    }
-    std::vector<std::string> texts;
-};
 
 // What reaches the UARTs, with the fake clock's time of each byte.
 struct TimedUarts final : PortDevice {
