@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -44,6 +45,16 @@ struct FakeSerialPorts final : SerialPorts {
     }
     std::vector<std::string> texts;
 };
+
+// How many pixels of the window's rectangle have the colour.
+inline int CountPixels(const ui::Window& w, gfx::Rect r, gfx::Color c)
+{
+    int n = 0;
+    for (int y = std::max(r.top, 0); y < std::min(r.bottom, w.Surface().Height()); ++y)
+        for (int x = std::max(r.left, 0); x < std::min(r.right, w.Surface().Width()); ++x)
+            n += w.Surface().At(x, y) == c.ToPixel();
+    return n;
+}
 
 // Whether the window shows the text at that place as a canvas draws it there on black.
 inline bool ShowsText(const ui::Window& window, gfx::Point at, std::string_view text, const gfx::Font* font,

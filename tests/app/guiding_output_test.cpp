@@ -5,6 +5,7 @@
 #include <vector>
 
 using nuvix::testing::AppHarness;
+using nuvix::testing::CountPixels;
 using nuvix::testing::FakeSerialPorts;
 
 namespace nuvix {
@@ -62,14 +63,6 @@ protected:
         return values;
     }
     gfx::Pixel PanelPixel(int x, int y) { return h.Image().DeltaPanel().Surface().At(x, y); }
-    int PixelsOf(ui::Window& w, gfx::Rect r, gfx::Color c)
-    {
-        int n = 0;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                n += w.Surface().At(x, y) == c.ToPixel();
-        return n;
-    }
 
     AppHarness h;
     FakeSerialPorts serial;
@@ -126,8 +119,8 @@ TEST_F(GuidingOutput, SerialBytesPerFrameAdThenDecWithTheirGaps)
     EXPECT_EQ(uarts.bytes[3].atMs - uarts.bytes[2].atMs, 5);
     EXPECT_GE(uarts.bytes[0].atMs, t0);
     // "99%" of the saturated DEC correction is red; "79%" of AD is not.
-    EXPECT_GT(PixelsOf(h.Image().DeltaPanel(), {75, 33, 100, 46}, {255, 0, 0}), 0);
-    EXPECT_EQ(PixelsOf(h.Image().DeltaPanel(), {75, 10, 100, 23}, {255, 0, 0}), 0);
+    EXPECT_GT(CountPixels(h.Image().DeltaPanel(), {75, 33, 100, 46}, {255, 0, 0}), 0);
+    EXPECT_EQ(CountPixels(h.Image().DeltaPanel(), {75, 10, 100, 23}, {255, 0, 0}), 0);
 }
 
 TEST_F(GuidingOutput, InversionTurnsTheDirectionOnly)
