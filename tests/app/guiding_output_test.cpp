@@ -5,19 +5,11 @@
 #include <vector>
 
 using nuvix::testing::AppHarness;
+using nuvix::testing::CountPixels;
+using nuvix::testing::FakeSerialPorts;
 
 namespace nuvix {
 namespace {
-
-// The serial ports as the program sets them up: every device-control text, accepted.
-struct FakeSerialPorts final : SerialPorts {
-    bool Configure(const std::string& lineSettings) override
-    {
-        texts.push_back(lineSettings);
-        return true;
-    }
-    std::vector<std::string> texts;
-};
 
 // What reaches the UARTs, with the fake clock's time of each byte.
 struct TimedUarts final : PortDevice {
@@ -71,14 +63,6 @@ protected:
         return values;
     }
     gfx::Pixel PanelPixel(int x, int y) { return h.Image().DeltaPanel().Surface().At(x, y); }
-    int PixelsOf(ui::Window& w, gfx::Rect r, gfx::Color c)
-    {
-        int n = 0;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                n += w.Surface().At(x, y) == c.ToPixel();
-        return n;
-    }
 
     AppHarness h;
     FakeSerialPorts serial;
@@ -97,7 +81,10 @@ TEST_F(GuidingOutput, ProtocolPutIntoForceAtStart)
         {kStellonStandard, 0, {"COM1 9600,n,8,1"}, false, port::kCom1},
         {kLx200, 1, {"COM2  300,n,8,1"}, false, port::kCom2},
         {kVirtualDiodes, 3, {}, true, 0},
-        {kStellonStandard, 7, {"COM0 9600,n,8,1"}, false, 0},  // a port from elsewhere names none
+        // A port or protocol the file should not hold: the indicators, and no line is set up.
+        {kStellonStandard, 7, {}, true, 0},
+        {kLx200, -1, {}, true, 0},
+        {5, 1, {}, true, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.protocol);
@@ -112,6 +99,9 @@ TEST_F(GuidingOutput, ProtocolPutIntoForceAtStart)
         EXPECT_EQ(ports.texts, c.texts);
         EXPECT_EQ(one.Image().Indicators().IsVisible(), c.indicatorsShown);
         EXPECT_EQ(one.State().output.uartBase, c.uart);
+        // Told at the first tick, with the camera's message.
+        const bool corrected = c.comPort < 0 || c.comPort > 3 || c.protocol > kVirtualDiodes;
+        EXPECT_EQ(one.State().parameters.pendingMessage.find("Diodes virtuelles") != std::string::npos, corrected);
     }
 }
 
@@ -129,8 +119,8 @@ TEST_F(GuidingOutput, SerialBytesPerFrameAdThenDecWithTheirGaps)
     EXPECT_EQ(uarts.bytes[3].atMs - uarts.bytes[2].atMs, 5);
     EXPECT_GE(uarts.bytes[0].atMs, t0);
     // "99%" of the saturated DEC correction is red; "79%" of AD is not.
-    EXPECT_GT(PixelsOf(h.Image().DeltaPanel(), {75, 33, 100, 46}, {255, 0, 0}), 0);
-    EXPECT_EQ(PixelsOf(h.Image().DeltaPanel(), {75, 10, 100, 23}, {255, 0, 0}), 0);
+    EXPECT_GT(CountPixels(h.Image().DeltaPanel(), {75, 33, 100, 46}, {255, 0, 0}), 0);
+    EXPECT_EQ(CountPixels(h.Image().DeltaPanel(), {75, 10, 100, 23}, {255, 0, 0}), 0);
 }
 
 TEST_F(GuidingOutput, InversionTurnsTheDirectionOnly)

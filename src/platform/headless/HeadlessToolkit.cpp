@@ -186,6 +186,7 @@ int HeadlessToolkit::RunModal(ui::Dialog& dialog)
     const int run = ++dialogRuns_;
     dialogs_.push_back({run, dialog.Caption(), dialog.Layout().resourceId, 0, false, false, NowMs(), 0});
     dialog.Create();
+    dialog.FocusFirstTabStop();
     modalStack_.push_back(&dialog);
     Log(EventKind::DialogOpened, &dialog, dialog.Layout().resourceId);
     Pump();

@@ -82,6 +82,8 @@ public:
     // button, else sends IDOK; Escape sends IDCANCEL.
     bool PressEnter(ui::Window& window);
     bool PressEscape(ui::Window& window);
+    // In a dialog, Tab moves the focus to the next tab stop (Shift+Tab: backward).
+    bool PressTab(ui::Window& window, bool backward = false);
 
     // Windows on screen (created), in creation order.
     const std::vector<ui::Window*>& Windows() const { return windows_; }

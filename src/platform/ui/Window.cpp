@@ -139,7 +139,14 @@ void Window::RemoveControls()
     for (auto& control : controls_)
         control->AttachPeer(nullptr);
     controls_.clear();
-    focusedId_ = -1;
+    focusedId_ = kNoControl;
+}
+
+void Window::MoveFocus(Control& to)
+{
+    if (Control* previous = FocusedControl(); previous && previous != &to) previous->UserFocus(false);
+    to.UserFocus(true);
+    if (to.Peer()) to.Peer()->FocusRequested();
 }
 
 void Window::SetTimer(int id, int periodMs)

@@ -238,6 +238,7 @@ int WxToolkit::RunModal(ui::Dialog& dialog)
 {
     if (!state_->running || state_->session.quitRequested) return ui::Dialog::kCancel;
     dialog.Create();
+    dialog.FocusFirstTabStop();
     // The dialog's set-up may already have ended it.
     if (WxWindowPeer* peer = WxWindowPeer::Of(&dialog); peer && !dialog.IsEnded()) peer->RunModalLoop();
     dialog.Destroy();
