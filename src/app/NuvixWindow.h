@@ -113,6 +113,7 @@ private:
     std::unique_ptr<TOptowin> optowin_;
     std::unique_ptr<compwin> integrationWindow_;
     std::unique_ptr<tphotowin> photoDialog_;
+    std::unique_ptr<GuideLog> guideLog_;
 };
 
 }  // namespace nuvix
