@@ -94,16 +94,16 @@ void GuideLog::Begin(const GuideLogSession& session, int32_t nowMs)
     const float scale = session.arcsecPerPixel;
     const bool scaled = scale > 0.0f;
     std::string block = "Guiding Begins at " + Now() + "\n";
-    block += "Pixel scale = " + Fixed(scale, 2) + " arc-sec/px, Binning = 1, Focal length = " +
-             Fixed(session.focalLengthMm, 0) + " mm\n";
-    block += "Mount = " + session.mount + ", connected, guiding enabled, xRate = " +
-             Fixed(scaled ? session.raSpeed / scale : 0.0, 3) +
+    block += "Pixel scale = " + Fixed(scale, 2) +
+             " arc-sec/px, Binning = 1, Focal length = " + Fixed(session.focalLengthMm, 0) + " mm\n";
+    block += "Mount = " + session.mount +
+             ", connected, guiding enabled, xRate = " + Fixed(scaled ? session.raSpeed / scale : 0.0, 3) +
              ", yRate = " + Fixed(scaled ? session.decSpeed / scale : 0.0, 3) +
              ", parity = " + (session.invertRa ? "-" : "+") + "/" + (session.invertDec ? "-" : "+") + "\n";
     block += "Max RA duration = " + std::to_string(kLongestPulseMs) +
              ", Max DEC duration = " + std::to_string(kLongestPulseMs) + "\n";
-    block += "RA Guide Speed = " + Fixed(session.raSpeed, 1) + " a-s/s, Dec Guide Speed = " +
-             Fixed(session.decSpeed, 1) + " a-s/s\n";
+    block += "RA Guide Speed = " + Fixed(session.raSpeed, 1) +
+             " a-s/s, Dec Guide Speed = " + Fixed(session.decSpeed, 1) + " a-s/s\n";
     block += "Lock position = " + Fixed(session.lockX, 3) + ", " + Fixed(session.lockY, 3) + "\n";
     block += std::string(kColumns) + "\n";
     Write(block);
@@ -131,10 +131,9 @@ void GuideLog::Frame(const GuideLogFrame& frame, int32_t nowMs)
         std::copysign(PulsePixels(frame.pulses.dec, session_.decSpeed, session_.arcsecPerPixel), decRaw);
     line += ",\"Mount\"," + Fixed(-static_cast<double>(frame.deltaX), 3) + "," +
             Fixed(-static_cast<double>(frame.deltaY), 3) + "," + Fixed(raRaw, 3) + "," + Fixed(decRaw, 3) + "," +
-            Fixed(raGuide, 3) + "," + Fixed(decGuide, 3) + "," +
-            std::to_string(frame.pulses.ra.ms) + "," + Direction(frame.pulses.ra) + "," +
-            std::to_string(frame.pulses.dec.ms) + "," + Direction(frame.pulses.dec) + ",,," +
-            std::to_string(frame.population) + ",,0\n";
+            Fixed(raGuide, 3) + "," + Fixed(decGuide, 3) + "," + std::to_string(frame.pulses.ra.ms) + "," +
+            Direction(frame.pulses.ra) + "," + std::to_string(frame.pulses.dec.ms) + "," + Direction(frame.pulses.dec) +
+            ",,," + std::to_string(frame.population) + ",,0\n";
     Write(line);
 }
 

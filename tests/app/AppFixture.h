@@ -42,6 +42,8 @@ public:
         app = std::make_unique<TcamApp>(kit, bus, (dir / "campar.dat").string());
         app->Context().bufferSource = std::move(bufferSource);
         app->Context().serial = serial;
+        app->Context().guidePulses = guidePulses;
+        app->Context().guideLogPath = guideLogPath;
         app->InitMainWindow();
         kit.Pump();
     }
@@ -55,6 +57,8 @@ public:
     headless::HeadlessToolkit kit;
     PortBus bus;
     SerialPorts* serial = nullptr;
+    GuidePulseSink* guidePulses = nullptr;
+    std::string guideLogPath;
     std::unique_ptr<TcamApp> app;
 };
 
