@@ -45,7 +45,8 @@ void PrintUsage(std::FILE* to)
                  "  --indi HOST[:PORT] also send the corrections as timed guide pulses to a mount on this\n"
                  "                     INDI server (default port %d); with --simulate the simulated sky\n"
                  "                     follows that mount's coordinates\n"
-                 "  --indi-mount DEVICE the INDI device to guide (default: the first that takes guide pulses)\n"
+                 "  --indi-mount DEVICE\n"
+                 "                     the INDI device to guide (default: the first that takes guide pulses)\n"
                  "  --guide-log PATH   append every guided frame to this guide log\n"
                  "  --help             show this help and exit\n"
                  "  --version          show the version and exit\n",
