@@ -12,7 +12,7 @@ using namespace std::chrono_literals;
 constexpr int kConnectTimeoutSeconds = 2;
 constexpr auto kRetryAfter = 1s;
 // A server has announced its devices well within this; after it, a missing mount is told.
-constexpr auto kMountGrace = 3s;
+constexpr auto kMountGrace = 5s;
 constexpr auto kIdleWake = 250ms;
 }  // namespace
 
