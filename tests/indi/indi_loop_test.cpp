@@ -3,6 +3,7 @@
 #include "guiding/CorrectionOutput.h"
 #include "guiding/GuideLogReader.h"
 
+#include <cstdio>
 #include <fstream>
 
 using nuvix::testing::IndiLoop;
@@ -71,7 +72,8 @@ TEST_F(IndiGuiding, HoldsTheStarThroughTheSimulatorsMount)
     RunFor(2 * kSecond);
 
     const GuidedRun run = Guide(NUVIX_INDI_GUIDE_SECONDS * kSecond);
-    printf("rms %.3f last %.3f pulses %d frames %zu\n", run.rms, run.last, mount->PulsesSent(), run.deltaX.size());
+    std::printf("guided %zu frames: star RMS %.3f px, last %.3f px; log RMS RA %.3f px, DEC %.3f px\n",
+                run.deltaX.size(), run.rms, run.last, Rms(run.deltaX), Rms(run.deltaY));
     EXPECT_LT(run.rms, 1.0);
     EXPECT_LT(run.last, 2.0);
     EXPECT_GT(mount->PulsesSent(), 50);
