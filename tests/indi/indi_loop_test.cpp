@@ -72,7 +72,7 @@ TEST_F(IndiGuiding, HoldsTheStarThroughTheSimulatorsMount)
     RunFor(2 * kSecond);
 
     const GuidedRun run = Guide(NUVIX_INDI_GUIDE_SECONDS * kSecond);
-    std::printf("guided %zu frames: star RMS %.3f px, last %.3f px; log RMS RA %.3f px, DEC %.3f px\n",
+    std::printf("guided %zu frames: star RMS %.3f px, last %.3f px; measured errors RMS X %.3f px, Y %.3f px\n",
                 run.deltaX.size(), run.rms, run.last, Rms(run.deltaX), Rms(run.deltaY));
     EXPECT_LT(run.rms, 1.0);
     EXPECT_LT(run.last, 2.0);
