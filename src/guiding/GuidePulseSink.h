@@ -17,12 +17,11 @@ struct FramePulses {
 struct SinkNotice {
     std::string text;
     std::string caption;
-    friend bool operator==(const SinkNotice&, const SinkNotice&) = default;
 };
 
 // A further destination for the corrections: a mount that takes timed guide pulses, reached by
-// other means than the serial line (a network client, for instance). Both calls come from the
-// window thread and return at once: the sink does its waiting elsewhere.
+// other means than the serial line (a network client, for instance). Every call comes from the
+// window thread and returns at once: the sink does its waiting elsewhere.
 class GuidePulseSink {
 public:
     virtual ~GuidePulseSink() = default;
