@@ -2,6 +2,7 @@
 
 #include "app/ExposureDisplay.h"
 #include "app/NuvixMainWindow.h"
+#include "app/TcamApp.h"
 #include "camera/QuickCam.h"
 #include "capture/IntegrationWindow.h"
 #include "capture/PhotoDialog.h"
@@ -105,8 +106,12 @@ void NuvixWindow::CreateGuidingWindows()
     ui::Toolkit& kit = Kit();
     const SharedDrawing& drawing = mainWindow_.Drawing();
     trackwin_ = std::make_unique<Trackwin>(kit, &mainWindow_, state_.parameters, drawing);
-    const CorrectionLinks links{state_.tracking, state_.parameters, state_.output,
-                                context_.bus,    kit.GetClock(),    *trackwin_};
+    if (!context_.guideLogPath.empty()) {
+        guideLog_ = std::make_unique<GuideLog>(context_.guideLogPath, kMainWindowCaption);
+    }
+    const CorrectionLinks links{state_.tracking, state_.parameters,    state_.output,
+                                context_.bus,    kit.GetClock(),       *trackwin_,
+                                state_.analysis, context_.guidePulses, guideLog_.get()};
     optowin_ = std::make_unique<TOptowin>(kit, mainWindow_, links, drawing);
 }
 

@@ -120,6 +120,7 @@ private:
     std::unique_ptr<tphotowin> photoDialog_;
     std::unique_ptr<THistwin> histwin_;
     std::unique_ptr<specwin> energy_;
+    std::unique_ptr<GuideLog> guideLog_;
 };
 
 }  // namespace nuvix

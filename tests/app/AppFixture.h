@@ -85,6 +85,8 @@ public:
         app = std::make_unique<TcamApp>(kit, bus, paramFile.empty() ? (dir / "campar.dat").string() : paramFile);
         app->Context().bufferSource = std::move(bufferSource);
         app->Context().serial = serial;
+        app->Context().guidePulses = guidePulses;
+        app->Context().guideLogPath = guideLogPath;
         app->InitMainWindow();
         kit.Pump();
     }
@@ -99,6 +101,8 @@ public:
     headless::HeadlessToolkit kit;
     PortBus bus;
     SerialPorts* serial = nullptr;
+    GuidePulseSink* guidePulses = nullptr;
+    std::string guideLogPath;
     std::unique_ptr<TcamApp> app;
 };
 

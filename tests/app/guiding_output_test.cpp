@@ -2,6 +2,7 @@
 
 #include "guiding/CorrectionOutput.h"
 
+#include <deque>
 #include <vector>
 
 using nuvix::testing::AppHarness;
@@ -28,11 +29,27 @@ struct TimedUarts final : PortDevice {
     std::vector<Byte> bytes;
 };
 
+// A mount that takes timed pulses: what it was sent, and notices for the user.
+struct FakeSink final : GuidePulseSink {
+    void Send(const FramePulses& pulses) override { sent.push_back(pulses); }
+    std::optional<SinkNotice> TakeNotice() override
+    {
+        if (notices.empty()) return std::nullopt;
+        SinkNotice notice = notices.front();
+        notices.pop_front();
+        return notice;
+    }
+    std::string MountName() const override { return "Test"; }
+    std::vector<FramePulses> sent;
+    std::deque<SinkNotice> notices;
+};
+
 class GuidingOutput : public ::testing::Test {
 protected:
     GuidingOutput() : uarts(h.kit.Clock())
     {
         h.serial = &serial;
+        h.guidePulses = &sink;
         AttachUarts(h.bus, uarts);
     }
     // A record whose scale is 2 arc seconds per pixel, so that 7.5 arc seconds per second
@@ -64,9 +81,18 @@ protected:
     }
     gfx::Pixel PanelPixel(int x, int y) { return h.Image().DeltaPanel().Surface().At(x, y); }
 
+    int Boxes(const std::string& text, const std::string& caption) const
+    {
+        int n = 0;
+        for (const auto& box : h.kit.MessageBoxes())
+            n += box.text == text && box.caption == caption;
+        return n;
+    }
+
     AppHarness h;
     FakeSerialPorts serial;
     TimedUarts uarts;
+    FakeSink sink;
 };
 
 TEST_F(GuidingOutput, ProtocolPutIntoForceAtStart)
@@ -112,6 +138,12 @@ TEST_F(GuidingOutput, SerialBytesPerFrameAdThenDecWithTheirGaps)
     const int32_t t0 = h.kit.Clock().PeekMilliseconds();
     h.Image().DeltaPanel().SendCorrections(true);
     ASSERT_EQ(Sent(), (std::vector<uint8_t>{0xC9, 0x00, 0xFE, 0x03}));
+    // The same corrections as timed pulses: 50 units of 1/63 s east, DEC cut to one second south.
+    ASSERT_EQ(sink.sent.size(), 1u);
+    EXPECT_EQ(sink.sent[0].ra.direction, GuideDirection::East);
+    EXPECT_EQ(sink.sent[0].ra.ms, 794);
+    EXPECT_EQ(sink.sent[0].dec.direction, GuideDirection::South);
+    EXPECT_EQ(sink.sent[0].dec.ms, 1000);
     for (const auto& b : uarts.bytes)
         EXPECT_EQ(b.address, port::kCom1);
     EXPECT_EQ(uarts.bytes[1].atMs - uarts.bytes[0].atMs, 5);
@@ -129,6 +161,8 @@ TEST_F(GuidingOutput, InversionTurnsTheDirectionOnly)
     Error(3, 0);
     h.Image().DeltaPanel().SendCorrections(true);
     EXPECT_EQ(Sent(), (std::vector<uint8_t>{0xC8, 0x01, 0x03, 0x02}));
+    ASSERT_EQ(sink.sent.size(), 1u);
+    EXPECT_EQ(sink.sent[0].ra.direction, GuideDirection::West);
 }
 
 TEST_F(GuidingOutput, NothingWhenNotGuidingAndNothingOnTheLineUnderTheOtherProtocols)
@@ -138,6 +172,8 @@ TEST_F(GuidingOutput, NothingWhenNotGuidingAndNothingOnTheLineUnderTheOtherProto
         AppHarness one;
         TimedUarts line(one.kit.Clock());
         AttachUarts(one.bus, line);
+        FakeSink mount;
+        one.guidePulses = &mount;
         tparam record;
         record.protocol = protocol;
         one.StoreRecord(record);
@@ -146,11 +182,13 @@ TEST_F(GuidingOutput, NothingWhenNotGuidingAndNothingOnTheLineUnderTheOtherProto
         t.refX = t.boxLeft + 5;
         one.Image().DeltaPanel().SendCorrections(false);
         EXPECT_TRUE(line.bytes.empty());
+        EXPECT_TRUE(mount.sent.empty());
         // Below its top strip the panel is black.
         EXPECT_EQ(one.Image().DeltaPanel().Surface().At(60, 20), gfx::kBlack.ToPixel());
-        if (protocol == kStellonStandard) continue;
+        // The pulse sink takes the corrections whatever the protocol.
         one.Image().DeltaPanel().SendCorrections(true);
-        EXPECT_TRUE(line.bytes.empty());
+        EXPECT_EQ(mount.sent.size(), 1u);
+        EXPECT_EQ(line.bytes.empty(), protocol != kStellonStandard);
     }
 }
 
@@ -172,6 +210,29 @@ TEST_F(GuidingOutput, IndicatorsLightForTheCorrectionsLength)
     h.kit.AdvanceMs(500);
     EXPECT_EQ(opto.Surface().At(right.left + 3, right.top + 3), gfx::kBlack.ToPixel());
     EXPECT_FALSE(h.kit.TimerPeriodMs(opto, Trackwin::kAdPulseTimer));
+}
+
+TEST_F(GuidingOutput, SinkNoticesShownOnceEach)
+{
+    Start(kVirtualDiodes);
+    sink.notices = {{"Pas de monture INDI", "Erreur"}, {"Monture connectée : X", "INDI sur h:1"}};
+    h.kit.AdvanceMs(4 * TOptowin::kSinkNoticePeriodMs);
+    EXPECT_EQ(Boxes("Pas de monture INDI", "Erreur"), 1);
+    EXPECT_EQ(Boxes("Monture connectée : X", "INDI sur h:1"), 1);
+}
+
+// Guiding goes on without its log; the user hears of it once.
+TEST_F(GuidingOutput, AnUnwritableGuideLogIsToldOnce)
+{
+    h.guideLogPath = (h.dir / "no-such-folder" / "guide.txt").string();
+    Start(kVirtualDiodes);
+    for (int frame = 0; frame < 3; ++frame) {
+        Error(2, 0);
+        h.Image().DeltaPanel().SendCorrections(true);
+    }
+    h.kit.Pump();
+    EXPECT_EQ(Boxes("Journal de guidage impossible à écrire", "Erreur"), 1);
+    EXPECT_EQ(sink.sent.size(), 3u);
 }
 
 TEST_F(GuidingOutput, TrackButtonSwitchesGuiding)

@@ -102,6 +102,12 @@ bool HeadlessToolkit::AdvanceToNextTimer()
     return next && FireNext(next->dueNs);
 }
 
+std::optional<int64_t> HeadlessToolkit::NextTimerDueNs() const
+{
+    const std::optional<ArmedTimer> next = timers_.Next();
+    return next ? std::optional<int64_t>(next->dueNs) : std::nullopt;
+}
+
 bool HeadlessToolkit::FireNext(int64_t limitNs)
 {
     const std::optional<ArmedTimer> timer = timers_.NextDue(limitNs);

@@ -47,6 +47,8 @@ public:
     void AdvanceMs(int64_t ms);
     // Fires the next timer to come, whenever it is due; false when none is armed.
     bool AdvanceToNextTimer();
+    // When the next timer to come is due; empty when none is armed.
+    std::optional<int64_t> NextTimerDueNs() const;
     std::optional<int> TimerPeriodMs(const ui::Window& window, int id) const;
     std::optional<int64_t> TimerDueNs(const ui::Window& window, int id) const;
 
