@@ -1,10 +1,9 @@
 // The image window's acquisition cycle: the timers pace it, each step uploads the settings,
 // reads a frame, runs the pipeline and shows the result.
+#include "app/ExposureDisplay.h"
 #include "app/NuvixMainWindow.h"
 #include "app/NuvixWindow.h"
 #include "camera/ExposureTiming.h"
-#include "camera/FrameTransfer.h"
-#include "camera/QuickCam.h"
 #include "guiding/StarAnalysis.h"
 #include "image/LiveView.h"
 #include "platform/ui/Toolkit.h"
@@ -41,7 +40,8 @@ void NuvixWindow::Timer(int id)
             pending.clear();
         }
         if (state_.cameraPresent) {
-            Kit().MessageBox(this, "Mode bidirectionnel", "Quickcam sur LPT1");
+            const CameraGreeting greeting = camera_.Greeting();
+            Kit().MessageBox(this, greeting.text, greeting.caption);
         } else {
             Kit().MessageBox(this, "Pas de caméra", "Erreur");
         }
@@ -72,7 +72,7 @@ void NuvixWindow::AcquisitionStep()
 {
     CameraSettings& camera = state_.camera;
     // The brightness uploaded is the one the previous step chose.
-    bool answered = UploadSettings(link_, camera);
+    const bool answered = camera_.UploadSettings(camera);
     const bool longExposure = camera.exposureLevel > kLongestShortExposureLevel;
     if (!longExposure) {
         camera.brightness = camera.exposureLevel;
@@ -82,19 +82,22 @@ void NuvixWindow::AcquisitionStep()
         SetTimer(kAcquisitionTimer, LongExposureTimerPeriod(exposureMs_));
         camera.brightness = kLongExposureBrightness;
     }
-    if (answered) answered = ReadFrame(link_, buffers_.incoming);
-    if (answered) {
+    // The frame source seam: a camera told its exposure as a time gets the one the panel shows.
+    const float exposureMs = longExposure ? exposureMs_ : ExposureTimeMs(camera.exposureLevel);
+    const FrameArrival arrival = answered ? camera_.ReadFrame(exposureMs, buffers_.incoming) : FrameArrival::Lost;
+    if (arrival == FrameArrival::Arrived) {
         buffers_.frame = buffers_.incoming;
         FramePipeline(buffers_, state_.integration, state_.tracking, state_.parameters.params->darkSpotGuiding, *this);
     }
-    PulseReset(link_);
+    camera_.PulseReset();
     if (longExposure) lastFrameEnd_ = link_.clock.ElapsedMilliseconds();
-    if (answered) {
-        cameraAnswering_ = true;
-        ShowFrame();
-    } else {
+    if (arrival == FrameArrival::Lost) {
         CameraStoppedAnswering();
+        return;
     }
+    // A frame still on its way leaves the picture as it is: the next step looks again.
+    cameraAnswering_ = true;
+    if (arrival == FrameArrival::Arrived) ShowFrame();
 }
 
 void NuvixWindow::CameraStoppedAnswering()
