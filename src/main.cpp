@@ -1,6 +1,8 @@
 // The program's entry: the command line, the backends (desktop, camera port), the run.
 #include "app/TcamApp.h"
 #include "platform/indi/IndiAddress.h"
+#include "platform/indi/IndiCamera.h"
+#include "platform/indi/IndiLink.h"
 #include "platform/indi/IndiMount.h"
 #include "platform/indi/IndiPointing.h"
 #include "platform/linux/ParallelPort.h"
@@ -32,7 +34,8 @@ struct Options {
     std::string parport = nuvix::kDefaultParallelPort;
     nuvix::SerialPaths serial;  // lines named on the command line; empty: the default
     std::optional<nuvix::indi::ServerAddress> indi;
-    std::string indiMount;  // empty: the first device that offers timed guide pulses
+    std::string indiMount;   // empty: the first device that offers timed guide pulses
+    std::string indiCamera;  // empty: the parallel-port camera
     std::string guideLog;
 };
 
@@ -40,7 +43,7 @@ void PrintUsage(std::FILE* to)
 {
     std::fprintf(to,
                  "Usage: nuvix [--simulate] [--parport PATH] [--serial COMn=PATH]... [--indi HOST[:PORT]]\n"
-                 "             [--indi-mount DEVICE] [--guide-log PATH] [--help] [--version]\n"
+                 "             [--indi-mount DEVICE] [--indi-camera DEVICE] [--guide-log PATH] [--help] [--version]\n"
                  "  --simulate         use the simulated camera, sky and mount instead of the hardware\n"
                  "  --parport PATH     parallel port device of the camera (default %s)\n"
                  "  --serial COMn=PATH serial line of COM1 to COM4, where the mount's corrections go\n"
@@ -49,7 +52,11 @@ void PrintUsage(std::FILE* to)
                  "                     INDI server (default port %d); with --simulate the simulated sky\n"
                  "                     follows that mount's coordinates\n"
                  "  --indi-mount DEVICE\n"
-                 "                     the INDI device to guide (default: the first that takes guide pulses)\n"
+                 "                     the INDI device to guide (default: the first that takes guide pulses;\n"
+                 "                     with --indi-camera, only the one named here is guided)\n"
+                 "  --indi-camera DEVICE\n"
+                 "                     take the frames from this camera on the INDI server instead of the\n"
+                 "                     parallel port (a webcam through indi_v4l2_ccd, an astronomy camera)\n"
                  "  --guide-log PATH   append every guided frame to this guide log\n"
                  "  --help             show this help and exit\n"
                  "  --version          show the version and exit\n"
@@ -107,6 +114,8 @@ std::optional<Options> ParseCommandLine(int argc, char** argv, int& exitCode)
             }
         } else if (const auto mount = TakeValue("--indi-mount", argc, argv, i)) {
             options.indiMount = *mount;
+        } else if (const auto camera = TakeValue("--indi-camera", argc, argv, i)) {
+            options.indiCamera = *camera;
         } else if (const auto log = TakeValue("--guide-log", argc, argv, i)) {
             options.guideLog = *log;
         } else if (arg == "--help") {
@@ -121,15 +130,19 @@ std::optional<Options> ParseCommandLine(int argc, char** argv, int& exitCode)
             const char* what = "unknown option";
             if (arg == "--parport") what = "--parport needs a device path after";
             if (arg.rfind("--serial", 0) == 0) what = "--serial needs COM1 to COM4, '=' and a device path, after";
-            if (arg == "--indi" || arg == "--indi-mount" || arg == "--guide-log") what = "a value is needed after";
+            if (arg == "--indi" || arg == "--indi-mount" || arg == "--indi-camera" || arg == "--guide-log") {
+                what = "a value is needed after";
+            }
             std::fprintf(stderr, "nuvix: %s '%s'\n", what, arg.c_str());
             PrintUsage(stderr);
             exitCode = 2;
             return std::nullopt;
         }
     }
-    if (!options.indiMount.empty() && !options.indi) {
-        std::fprintf(stderr, "nuvix: --indi-mount needs --indi\n");
+    for (const auto& [given, name] : {std::pair{!options.indiMount.empty(), "--indi-mount"},
+                                      std::pair{!options.indiCamera.empty(), "--indi-camera"}}) {
+        if (!given || options.indi) continue;
+        std::fprintf(stderr, "nuvix: %s needs --indi\n", name);
         PrintUsage(stderr);
         exitCode = 2;
         return std::nullopt;
@@ -153,14 +166,14 @@ int main(int argc, char** argv)
     nuvix::wx::WxToolkit toolkit;
     nuvix::PortBus bus;
 
-    // The camera: the simulator, or the real parallel port. Without either the camera is
-    // simply not detected.
+    // The camera: the simulator, or the real parallel port unless the frames come from INDI.
+    // Without either the camera is simply not detected.
     nuvix::sim::Sky sky(20261207);
     nuvix::sim::SimCamera simulatedCamera(toolkit.GetClock(), &sky);
     std::unique_ptr<nuvix::PortDevice> parallelPort;
     if (options->simulate) {
         bus.Attach(nuvix::port::kLptData, nuvix::port::kLptControl, simulatedCamera);
-    } else {
+    } else if (options->indiCamera.empty()) {
         nuvix::ParallelPortOpening opened = nuvix::OpenParallelPort(options->parport);
         if (opened.device) {
             parallelPort = std::move(opened.device);
@@ -179,9 +192,15 @@ int main(int argc, char** argv)
     }
     nuvix::SerialLines serialLines(serialPaths, std::cerr);
     nuvix::sim::SimMount simulatedMount(toolkit.GetClock());
-    // A mount on an INDI server takes the same corrections; its client runs on its own thread.
-    std::unique_ptr<nuvix::indi::IndiMount> indiMount;
-    if (options->indi) indiMount = std::make_unique<nuvix::indi::IndiMount>(*options->indi, options->indiMount);
+    // A mount on an INDI server takes the same corrections, and a camera there may give the frames;
+    // their client runs on its own thread. With a camera, a mount is guided only when named.
+    std::unique_ptr<nuvix::indi::IndiLink> indi;
+    if (options->indi) {
+        const bool guideMount = options->indiCamera.empty() || !options->indiMount.empty();
+        indi = std::make_unique<nuvix::indi::IndiLink>(
+            *options->indi, nuvix::indi::LinkChoice{guideMount, options->indiMount, options->indiCamera});
+    }
+    nuvix::indi::IndiMount* indiMount = indi ? indi->Mount() : nullptr;
     nuvix::PortFanOut mountAndLines{&simulatedMount, &serialLines};
     if (options->simulate) {
         sky.SetMount(&simulatedMount);
@@ -202,7 +221,8 @@ int main(int argc, char** argv)
 
     nuvix::TcamApp app(toolkit, bus);
     app.Context().serial = &serialLines;
-    app.Context().guidePulses = indiMount.get();
+    app.Context().guidePulses = indiMount;
+    if (indi && indi->Camera()) app.Context().frameSource = indi->Camera();
     app.Context().guideLogPath = options->guideLog;
     // With the simulator, the INDI mount points the sky: its reported coordinates move the star.
     std::unique_ptr<nuvix::indi::IndiPointing> indiPointing;
