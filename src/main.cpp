@@ -50,7 +50,7 @@ void PrintUsage(std::FILE* to)
                  "                     (default /dev/ttyS0 to /dev/ttyS3; with --simulate, none)\n"
                  "  --indi HOST[:PORT] also send the corrections as timed guide pulses to a mount on this\n"
                  "                     INDI server (default port %d); with --simulate the simulated sky\n"
-                 "                     follows that mount's coordinates\n"
+                 "                     follows that mount's coordinates; the server of --indi-camera too\n"
                  "  --indi-mount DEVICE\n"
                  "                     the INDI device to guide (default: the first that takes guide pulses;\n"
                  "                     with --indi-camera, only the one named here is guided)\n"
