@@ -64,14 +64,6 @@ protected:
     ScriptedCamera camera;
 };
 
-TEST_F(FrameSourceStep, TheFirstTickNamesTheCamera)
-{
-    Start();
-    ASSERT_EQ(h.kit.MessageBoxes().size(), 1u);
-    EXPECT_EQ(h.kit.MessageBoxes()[0].text, "Caméra INDI : Test");
-    EXPECT_EQ(h.kit.MessageBoxes()[0].caption, "INDI sur test:7624");
-}
-
 // The exposure asked of the camera is the one the panel shows for the step's level, short or long.
 TEST_F(FrameSourceStep, TheExposureAskedFollowsThePanel)
 {

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
-
 namespace nuvix::indi {
 namespace {
 
@@ -38,29 +35,6 @@ TEST(CameraSetup, RegionAndBinningOnTheCamera)
     for (const Case& c : cases) {
         EXPECT_EQ(RegionFor(c.camera), c.region)
             << c.camera.sensorWidth << " x " << c.camera.sensorHeight << " bin " << c.camera.largestBin;
-    }
-}
-
-// The panel's exposure in seconds, kept within what the camera accepts.
-TEST(CameraSetup, ExposureWithinTheCamerasRange)
-{
-    struct Case {
-        float panelMs;
-        double shortest;
-        double longest;
-        double seconds;
-    };
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const Case cases[] = {
-        {67.73f, 0.01, 3600, 0.06773}, {0.3946f, 0.01, 3600, 0.01},
-        {45000, 0.001, 30, 30},        {500, 0, 0, 0.5},
-        {nan, 0.01, 10, 0.01},         {-5, 0, 0, 0},
-    };
-    for (const Case& c : cases) {
-        CameraFacts camera;
-        camera.shortestSeconds = c.shortest;
-        camera.longestSeconds = c.longest;
-        EXPECT_NEAR(ExposureSeconds(c.panelMs, camera), c.seconds, 1e-6) << c.panelMs;
     }
 }
 
