@@ -30,7 +30,9 @@ bool HeadlessToolkit::UserAction(ui::Window& window, Action&& action)
         Log(EventKind::InputIgnored, &window);
         return false;
     }
+    handlers_.Enter(clock_.NowNs());
     action();
+    handlers_.Leave(clock_.NowNs());
     Pump();
     return true;
 }

@@ -82,7 +82,9 @@ void HeadlessToolkit::Pump()
         if (!window.IsCreated() || !window.IsVisible()) continue;
         Log(EventKind::Paint, &window);
         if (HeadlessWindowPeer* peer = PeerFor(window)) ++peer->MutableRecord().paints;
+        handlers_.Enter(clock_.NowNs());
         window.DispatchPaint();
+        handlers_.Leave(clock_.NowNs());
     }
 }
 
@@ -110,7 +112,9 @@ bool HeadlessToolkit::FireNext(int64_t limitNs)
     Log(EventKind::TimerTick, timer->window, timer->id);
     timers_.BeginFiring(*timer);
     ++timerDepth_;
+    handlers_.Enter(clock_.NowNs());
     timer->window->DispatchTimer(timer->id);
+    handlers_.Leave(clock_.NowNs());
     --timerDepth_;
     timers_.EndFiring(*timer, clock_.NowNs());
     Pump();
@@ -170,7 +174,9 @@ std::optional<std::string> HeadlessToolkit::SaveFileDialog(ui::Window* owner, co
     if (!saveFileScripts_.empty()) {
         SaveFileScript script = std::move(saveFileScripts_.front());
         saveFileScripts_.pop_front();
+        handlers_.ModalBegin(clock_.NowNs());
         answer = script(request);
+        handlers_.ModalEnd(clock_.NowNs());
     }
     saveFiles_.push_back({request, owner ? owner->Caption() : std::string{}, answer});
     return answer;
@@ -193,7 +199,9 @@ int HeadlessToolkit::RunModal(ui::Dialog& dialog)
         DialogScript script = std::move(dialogScripts_.front());
         dialogScripts_.pop_front();
         if (RecordedDialog* record = DialogRecord(run)) record->scripted = true;
+        handlers_.ModalBegin(clock_.NowNs());
         script(dialog);
+        handlers_.ModalEnd(clock_.NowNs());
     }
     if (!dialog.IsEnded()) dialog.EndDialog(ui::Dialog::kCancel);
     const int result = dialog.Result();

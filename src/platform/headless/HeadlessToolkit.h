@@ -3,6 +3,7 @@
 #include "platform/clock/FakeClock.h"
 #include "platform/headless/HeadlessRecords.h"
 #include "platform/headless/TimerQueue.h"
+#include "platform/ui/HandlerWatch.h"
 #include "platform/ui/Toolkit.h"
 
 #include <deque>
@@ -97,6 +98,8 @@ public:
     const std::vector<Event>& Events() const { return events_; }
     bool QuitRequested() const { return quitRequested_; }
     void ClearRecords();
+    // How long handlers held the thread in fake-clock time, modal dialogs' scripts left out.
+    ui::HandlerWatch& Handlers() { return handlers_; }
 
 private:
     friend class HeadlessWindowPeer;
@@ -148,6 +151,7 @@ private:
     std::vector<RecordedSaveFile> saveFiles_;
     std::vector<Event> events_;
     bool quitRequested_ = false;
+    ui::HandlerWatch handlers_;
 };
 
 }  // namespace nuvix::headless
