@@ -66,6 +66,31 @@ TEST(SimMount, AFlippedAxisMovesTheOtherWay)
     EXPECT_NEAR(rig.At(1000).y, kRate / 63, 1e-6);
 }
 
+TEST(SimMount, AJammedAxisTakesItsCommandsAndStaysPut)
+{
+    MountRig rig;
+    rig.mount.JamAxis(SimMount::Axis::Dec, 1000);
+    rig.Send(0xFF);  // DEC +63 before the jam: carried out
+    rig.clock.AdvanceMs(2000);
+    rig.Send(0xFF);  // after it: taken, not carried out
+    rig.Send(0xFD);  // AD still moves
+    EXPECT_NEAR(rig.At(5000).y, kRate, 1e-6);
+    EXPECT_NEAR(rig.At(5000).x, kRate, 1e-6);
+    EXPECT_EQ(rig.mount.CommandsCarriedOut(), 3);
+}
+
+// The mount keeps its own time past the 32-bit clock's wrap-around: a pulse that starts just
+// before it runs for its whole length.
+TEST(SimMount, APulseRunsOnAcrossTheClockWrapAround)
+{
+    MountRig rig;
+    const int64_t beforeWrapMs = (int64_t{1} << 31) - 500;
+    rig.clock.AdvanceMs(beforeWrapMs);
+    rig.Send(0xFD);  // AD +63: one second, half of it after the wrap
+    EXPECT_NEAR(rig.At(beforeWrapMs + 250).x, 0.25 * kRate, 1e-3);
+    EXPECT_NEAR(rig.At(beforeWrapMs + 2000).x, kRate, 1e-6);
+}
+
 TEST(SimMount, TheSkyFollowsTheMount)
 {
     MountRig rig;

@@ -1,0 +1,95 @@
+#include "AppFixture.h"
+
+using nuvix::testing::CameraApp;
+
+namespace nuvix {
+namespace {
+
+constexpr const char* kLost = "La caméra ne répond plus";
+constexpr int64_t kNsPerMs = 1'000'000;
+
+// Ticks until `done` holds, at most `ms` of clock time; false when it never did.
+template <class Done>
+bool RunUntil(CameraApp& app, int64_t ms, Done done)
+{
+    const int64_t end = app.h.kit.Clock().NowNs() + ms * kNsPerMs;
+    while (!done()) {
+        if (app.h.kit.Clock().NowNs() > end || !app.h.kit.AdvanceToNextTimer()) return false;
+    }
+    return true;
+}
+
+// Unplugged on a clock schedule and powered again, in every exposure mode: while the camera
+// is away no handler holds the window for more than 50 ms, the picture is back within 5 s of
+// the camera, and each loss is told once.
+TEST(CameraLoss, NoFreezeWhileLostAndThePictureComesBackByItself)
+{
+    struct Case {
+        const char* name;
+        uint16_t level;
+    };
+    const Case cases[] = {{"short exposure", 170}, {"longest short exposure", 210}, {"long exposure", 240}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CameraApp app;
+        app.Plug();
+        app.Start();
+        app.SetLevel(c.level);
+        app.Frames(2);
+        const int64_t nowMs = app.h.kit.Clock().PeekMilliseconds();
+        const int64_t replugMs = nowMs + 12'000;
+        app.camera.ScheduleUnplug(nowMs + 2000, replugMs);
+
+        ASSERT_TRUE(RunUntil(app, 10'000, [&] { return app.MessagesSaying(kLost) == 1; }));
+        const int framesBefore = app.camera.FramesSent();
+        app.h.kit.Handlers().ResetLongest();
+        app.h.kit.AdvanceMs(replugMs - app.h.kit.Clock().PeekMilliseconds());
+        EXPECT_LE(app.h.kit.Handlers().Longest().heldNs, 50 * kNsPerMs);
+        EXPECT_EQ(app.camera.FramesSent(), framesBefore);
+
+        EXPECT_TRUE(RunUntil(app, 5000, [&] { return app.camera.FramesSent() > framesBefore + 1; }));
+        EXPECT_EQ(app.camera.Registers().contrast, 255);  // the camera that forgot everything has its settings again
+        EXPECT_EQ(app.MessagesSaying(kLost), 1);
+
+        // A second loss is a new loss, told again.
+        app.camera.Unplug();
+        EXPECT_TRUE(RunUntil(app, 5000, [&] { return app.MessagesSaying(kLost) == 2; }));
+    }
+}
+
+// The bound on an answer follows the exposure the camera was sent: a camera somewhat slower
+// than the formula is still waited for, one far too slow is given up on.
+TEST(CameraLoss, ASlowCameraIsWaitedForAsLongAsItExposes)
+{
+    struct Case {
+        const char* name;
+        uint16_t levelBefore;  // the level the step before ran at (its brightness goes out first)
+        uint16_t level;
+        double slowness;
+        bool lost;
+    };
+    const Case cases[] = {
+        {"half again as slow at 170", 170, 170, 1.5, false},
+        {"half again as slow at 210: 0.57 s", 210, 210, 1.5, false},
+        {"from a long exposure down to 210", 240, 210, 1.5, false},
+        {"two and a half times as slow at 210: 0.95 s", 210, 210, 2.5, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CameraApp app;
+        app.Plug();
+        app.Start();
+        app.SetLevel(c.levelBefore);
+        app.Frames(2);
+        app.SetLevel(c.level);
+        app.camera.SetExposureLatency(c.slowness);
+        RunUntil(app, 8000, [] { return false; });
+        EXPECT_EQ(app.MessagesSaying(kLost), c.lost ? 1 : 0);
+        if (!c.lost) {
+            EXPECT_EQ(app.camera.Registers().brightness, c.level);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace nuvix
