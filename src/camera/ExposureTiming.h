@@ -31,6 +31,6 @@ int32_t AnswerBoundMs(uint8_t brightnessSent);
 // While the camera is lost, the presence check waits this long for each answer: long enough
 // for a camera that is there (it answers within microseconds when it is not exposing), short
 // enough that the window does not freeze while nobody answers.
-inline constexpr int32_t kPresenceCheckBoundMs = 20;
+inline constexpr int32_t kPresenceCheckBoundMs = 10;
 
 }  // namespace nuvix

@@ -2,8 +2,8 @@
 
 #include "platform/clock/RealClock.h"
 #include "platform/ui/Dialog.h"
-#include "platform/ui/HandlerWatch.h"
 #include "platform/wx/GtkSupport.h"
+#include "platform/wx/LoopWatch.h"
 #include "platform/wx/WxSession.h"
 #include "platform/wx/WxText.h"
 #include "platform/wx/WxWindowPeer.h"
@@ -19,11 +19,8 @@
 #include <wx/timer.h>
 #include <wx/utils.h>
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <string>
 
 namespace nuvix::wx {
 
@@ -52,88 +49,9 @@ void ReportAssert(const wxString& file, int line, const wxString& function, cons
                  condition.utf8_str().data(), message.utf8_str().data());
 }
 
-// How long each event handler holds the thread. With NUVIX_HANDLER_LOG naming a file, every
-// handler of a millisecond or more is written there as "<ms since start> <us held> <event>",
-// and the longest at the end: the measure of the program's responsiveness.
-class HandlerTiming {
-public:
-    HandlerTiming()
-    {
-        if (const char* path = std::getenv("NUVIX_HANDLER_LOG"); path && *path) log_ = std::fopen(path, "w");
-    }
-    ~HandlerTiming()
-    {
-        if (!log_) return;
-        const ui::HandlerWatch::Span longest = watch_.Longest();
-        std::fprintf(log_, "longest %lld us at %lld ms\n", static_cast<long long>(longest.heldNs / 1000),
-                     static_cast<long long>(longest.startNs / 1'000'000));
-        std::fclose(log_);
-    }
-    HandlerTiming(const HandlerTiming&) = delete;
-    HandlerTiming& operator=(const HandlerTiming&) = delete;
-
-    void Enter() { watch_.Enter(NowNs()); }
-    void Leave(wxEventType type)
-    {
-        const int64_t held = watch_.Leave(NowNs());
-        if (log_ && held >= kLoggedNs) {
-            std::fprintf(log_, "%lld %lld %s\n", static_cast<long long>(NowNs() / 1'000'000),
-                         static_cast<long long>(held / 1000), EventName(type).c_str());
-        }
-    }
-    void ModalBegin() { watch_.ModalBegin(NowNs()); }
-    void ModalEnd() { watch_.ModalEnd(NowNs()); }
-
-private:
-    static constexpr int64_t kLoggedNs = 1'000'000;
-
-    static std::string EventName(wxEventType type)
-    {
-        if (type == wxEVT_TIMER) return "timer";
-        if (type == wxEVT_PAINT) return "paint";
-        if (type == wxEVT_MOTION) return "mouse-move";
-        if (type == wxEVT_LEFT_DOWN) return "left-down";
-        if (type == wxEVT_BUTTON || type == wxEVT_CHECKBOX) return "command";
-        if (type == wxEVT_ASYNC_METHOD_CALL) return "posted";
-        return "event-" + std::to_string(type);
-    }
-    int64_t NowNs() const
-    {
-        return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start_).count();
-    }
-
-    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-    ui::HandlerWatch watch_;
-    std::FILE* log_ = nullptr;
-};
-
-// A modal loop run inside a handler: its wait for the user is not the handler's own time.
-class ModalScope {
-public:
-    explicit ModalScope(HandlerTiming& timing) : timing_(timing) { timing_.ModalBegin(); }
-    ~ModalScope() { timing_.ModalEnd(); }
-    ModalScope(const ModalScope&) = delete;
-    ModalScope& operator=(const ModalScope&) = delete;
-
-private:
-    HandlerTiming& timing_;
-};
-
 class App final : public wxApp {
 public:
-    explicit App(HandlerTiming& timing) : timing_(timing) {}
     bool OnInit() override { return true; }
-
-    // Every handler wx calls passes here.
-    void CallEventHandler(wxEvtHandler* handler, wxEventFunctor& functor, wxEvent& event) const override
-    {
-        timing_.Enter();
-        wxApp::CallEventHandler(handler, functor, event);
-        timing_.Leave(event.GetEventType());
-    }
-
-private:
-    HandlerTiming& timing_;
 };
 
 class PollTimer final : public wxTimer {
@@ -157,10 +75,9 @@ wxWindow* TopLevelOf(const ui::Window* window)
     return peer ? peer->TopLevel() : nullptr;
 }
 
-void ShowMessageBox(HandlerTiming& timing, wxWindow* parent, const std::string& text, const std::string& caption)
+void ShowMessageBox(wxWindow* parent, const std::string& text, const std::string& caption)
 {
     wxMessageDialog box(parent, ToWx(text), ToWx(caption), wxOK | wxICON_NONE);
-    ModalScope modal(timing);
     box.ShowModal();
 }
 
@@ -168,7 +85,6 @@ void ShowMessageBox(HandlerTiming& timing, wxWindow* parent, const std::string& 
 
 struct WxToolkit::State {
     RealClock clock;
-    HandlerTiming timing;
     std::unique_ptr<gfx::FontLibrary> fonts = gfx::FontLibrary::Create();
     std::unique_ptr<gfx::Font> defaultFont;
     WxSession session;
@@ -192,7 +108,7 @@ void WxToolkit::RequestQuitFromSignal()
 int WxToolkit::Run(std::function<void()> start, std::function<void()> stop)
 {
     wxSetAssertHandler(ReportAssert);
-    wxApp::SetInstance(HandToWx<App>(state_->timing));  // deleted by wxEntryCleanup, or by a failed start
+    wxApp::SetInstance(HandToWx<App>());  // deleted by wxEntryCleanup, or by a failed start
     char name[] = "nuvix";
     char* argv[] = {name, nullptr};
     int argc = 1;
@@ -216,7 +132,9 @@ int WxToolkit::Run(std::function<void()> start, std::function<void()> stop)
         wxTheApp->CallAfter([&start] {
             if (start) start();
         });
+        StartLoopWatch();
         code = wxTheApp->OnRun();
+        StopLoopWatch();
         poll.Stop();
         if (stop) stop();
     }
@@ -271,7 +189,7 @@ void WxToolkit::MessageBox(ui::Window* owner, const std::string& text, const std
     if (!state_->running || session.quitRequested) return;
     WxWindowPeer* peer = WxWindowPeer::Of(owner);
     if (session.timerDepth == 0) {
-        ShowMessageBox(state_->timing, peer ? peer->TopLevel() : nullptr, text, caption);
+        ShowMessageBox(peer ? peer->TopLevel() : nullptr, text, caption);
         return;
     }
     // Inside a timer handler: open it once the handler has returned, so that the timer,
@@ -280,7 +198,7 @@ void WxToolkit::MessageBox(ui::Window* owner, const std::string& text, const std
     wxTheApp->CallAfter([this, anchor, text, caption] {
         if (state_->session.quitRequested) return;
         WxWindowPeer* owner = anchor ? *anchor : nullptr;
-        ShowMessageBox(state_->timing, owner ? owner->TopLevel() : nullptr, text, caption);
+        ShowMessageBox(owner ? owner->TopLevel() : nullptr, text, caption);
     });
 }
 
@@ -299,12 +217,7 @@ std::optional<std::string> WxToolkit::SaveFileDialog(ui::Window* owner, const ui
     const std::string file = slash == std::string::npos ? initial : initial.substr(slash + 1);
     wxFileDialog dialog(TopLevelOf(owner), wxString::FromUTF8("Enregistrer sous"), ToWx(directory), ToWx(file),
                         ToWx(request.filterName + "|" + request.pattern), wxFD_SAVE);
-    int answer = wxID_CANCEL;
-    {
-        ModalScope modal(state_->timing);
-        answer = dialog.ShowModal();
-    }
-    if (answer != wxID_OK) return std::nullopt;
+    if (dialog.ShowModal() != wxID_OK) return std::nullopt;
     std::string path = FromWx(dialog.GetPath());
     // The default extension goes on a name typed without one.
     const size_t nameStart = path.find_last_of('/') + 1;  // 0 when there is no slash
@@ -319,10 +232,7 @@ int WxToolkit::RunModal(ui::Dialog& dialog)
     if (!state_->running || state_->session.quitRequested) return ui::Dialog::kCancel;
     dialog.Create();
     // The dialog's set-up may already have ended it.
-    if (WxWindowPeer* peer = WxWindowPeer::Of(&dialog); peer && !dialog.IsEnded()) {
-        ModalScope modal(state_->timing);
-        peer->RunModalLoop();
-    }
+    if (WxWindowPeer* peer = WxWindowPeer::Of(&dialog); peer && !dialog.IsEnded()) peer->RunModalLoop();
     dialog.Destroy();
     return dialog.Result();
 }

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The real program on a virtual display, its simulated camera unplugged at 10 s and powered
+# again at 20 s: one "La caméra ne répond plus" box, the last picture kept while the camera is
+# away, the live picture back by itself. Prints the figures (how long the main loop was busy at
+# a stretch before, during and after the loss; when the picture came back) and fails when the
+# behaviour is wrong; with --times, also when the loop was busy more than 50 ms at a stretch
+# while the camera was away. Run under a display, e.g.
+#   xvfb-run -a -s "-screen 0 1024x768x24" bench/program_camera_loss.sh build/release/src/nuvix --times
+set -u
+nuvix=$(realpath "$1")
+times=${2:-}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+
+unplug=10 replug=20 end=30
+start=$(date +%s.%N)
+NUVIX_HANDLER_LOG=$work/loop.log "$nuvix" --simulate=unplug-after=${unplug}s,replug-after=${replug}s >out.txt 2>&1 &
+pid=$!
+since() { awk -v s="$start" -v n="$(date +%s.%N)" 'BEGIN { printf "%.2f", n - s }'; }
+# Above the message boxes, which open in the middle of the main window.
+area="150x120+255+175"
+changed() { compare -metric AE -crop "$area" "$1" "$2" null: 2>&1 | sed 's/[^0-9].*//'; }
+shot() { import -window root "$1"; }
+# Answers a box as a user would, so that it does not cover the picture.
+answer() { xdotool windowfocus --sync "$1" 2>/dev/null && xdotool key Return; }
+
+fail=0
+boxes=""
+most_at_once=0
+back_after=""
+previous=""
+while :; do
+  t=$(since)
+  ids=$(xdotool search --name '^(Erreur|Quickcam sur LPT1)$' 2>/dev/null)
+  errors=$(xdotool search --name '^Erreur$' 2>/dev/null | wc -l)
+  [ "$errors" -gt "$most_at_once" ] && most_at_once=$errors
+  for id in $ids; do
+    if [ "$(xdotool getwindowname "$id")" = "Erreur" ]; then
+      case " $boxes " in *" $id "*) ;; *) boxes="$boxes $id"; echo "t=$t s: box 'La caméra ne répond plus'";; esac
+    fi
+    answer "$id"
+  done
+  if awk -v t="$t" 'BEGIN { exit !(t > 6 && t < 9) }' && [ ! -f live1.png ]; then shot live1.png; sleep 0.5; shot live2.png; fi
+  if awk -v t="$t" 'BEGIN { exit !(t > 14 && t < 19) }' && [ ! -f lost1.png ]; then shot lost1.png; sleep 2; shot lost2.png; fi
+  if [ -z "$back_after" ] && awk -v t="$t" -v r="$replug" 'BEGIN { exit !(t > r) }'; then
+    shot now.png
+    if [ -n "$previous" ] && [ "$(changed "$previous" now.png)" -gt 100 ]; then
+      back_after=$(awk -v t="$t" -v r="$replug" 'BEGIN { printf "%.1f", t - r }')
+    fi
+    mv now.png before.png; previous=before.png
+  fi
+  awk -v t="$t" -v e="$end" 'BEGIN { exit !(t > e) }' && break
+  sleep 0.2
+done
+kill -TERM "$pid"
+wait "$pid"
+
+live=$(changed live1.png live2.png)
+frozen=$(changed lost1.png lost2.png)
+n_boxes=$(echo $boxes | wc -w)
+echo "picture before the loss: ${live} pixels changed in 0.5 s; while lost: ${frozen} in 2 s"
+echo "loss boxes: $n_boxes (at most $most_at_once open at once)"
+echo "picture back ${back_after:-never} s after the camera"
+# The loss is found by one exchange given up on (its bound: the exposure plus 500 ms); from
+# its end until the camera is back, every stretch counts.
+awk -v u="$unplug" -v r="$replug" '
+  $1 == "longest" { next }
+  $1 < 3000 { next }
+  $1 >= u * 1000 - 500 && !found && $2 >= 400000 { found = 1; give_up = $2; from = $1 + $2 / 1000; next }
+  !found { if ($2 > before) before = $2; next }
+  $1 > from && $1 < r * 1000 { if ($2 > lost) lost = $2; next }
+  $1 >= r * 1000 { if ($2 > after) after = $2 }
+  END {
+    printf "main loop busy at a stretch: before the loss %.1f ms; the exchange given up on %.1f ms; ", before / 1000, give_up / 1000
+    printf "while lost %.1f ms (aim 50); after the return %.1f ms\n", lost / 1000, after / 1000
+    exit !(found && lost <= 50000)
+  }' loop.log || [ "$times" != --times ] || { echo "the window was held too long while the camera was lost"; fail=1; }
+
+[ "${live:-0}" -gt 100 ] || { echo "no live picture before the loss"; fail=1; }
+[ "${frozen:-1}" -eq 0 ] || { echo "the picture changed while the camera was away"; fail=1; }
+[ "$n_boxes" -eq 1 ] || { echo "expected one loss box, saw $n_boxes"; fail=1; }
+[ -n "$back_after" ] || { echo "the picture did not come back"; fail=1; }
+exit $fail
