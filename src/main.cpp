@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr const char* kVersion = "2.07";
+constexpr const char* kVersion = NUVIX_VERSION;  // the build's project version
 
 struct Options {
     bool simulate = false;

@@ -3,6 +3,7 @@
 # and exit code 2, before any window opens.
 set -u
 nuvix=$1
+version=$2
 fail=0
 expect() {
   local want=$1; shift
@@ -40,5 +41,5 @@ reason /etc/hostname "/etc/hostname is not a parallel port device"
 reason /dev/null "/dev/null is not a parallel port device"
 reason /nonexistent/parport7 "/nonexistent/parport7 does not exist (is the ppdev module loaded?)"
 "$nuvix" --help | grep -q -- "--serial COMn=PATH" || { echo "--serial missing from the help"; fail=1; }
-"$nuvix" --version | grep -q "Nuvix 2.07" || { echo "version line missing"; fail=1; }
+[ "$("$nuvix" --version)" = "Nuvix $version" ] || { echo "version line is not \"Nuvix $version\""; fail=1; }
 exit $fail

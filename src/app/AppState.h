@@ -1,6 +1,7 @@
 #pragma once
 
 #include "camera/CameraSettings.h"
+#include "capture/PhotoSeries.h"
 #include "guiding/CorrectionOutput.h"
 #include "guiding/TrackingState.h"
 #include "image/FramePipeline.h"
@@ -23,11 +24,6 @@ struct PanelValues {
 struct ShellPlacement {
     int32_t mainWindowX = 0;
     int32_t mainWindowY = 0;
-};
-
-// The photo series' state that outlives its dialog.
-struct SeriesState {
-    bool defaultSeriesName = true;  // no base name chosen in the file dialog yet
 };
 
 // Every value the windows share. The application object owns it and hands it by reference

@@ -3,7 +3,8 @@
 #include "app/ExposureDisplay.h"
 #include "app/NuvixMainWindow.h"
 #include "camera/QuickCam.h"
-#include "capture/BmpWriter.h"
+#include "capture/IntegrationWindow.h"
+#include "capture/PhotoDialog.h"
 #include "image/LiveView.h"
 #include "params/ImageScale.h"
 #include "params/ParamFile.h"
@@ -60,9 +61,9 @@ NuvixWindow::NuvixWindow(ui::Toolkit& toolkit, AppContext& context, NuvixMainWin
     tracking.boxTop = 70;
     tracking.starX = 0;
     tracking.starY = 0;
-    // The histogram, energy and integration windows are created here by the subsystems that
-    // own them.
+    // The histogram and energy windows are created here by the subsystems that own them.
     CreateGuidingWindows();
+    CreateCaptureWindows();
     CreateControls();
     tracking.trackingOn = false;
     buffers_.useDark = false;
@@ -164,21 +165,6 @@ void NuvixWindow::CmUseDark()
 void NuvixWindow::CmParameters()
 {
     // The parameter dialog runs here, followed by putting the chosen protocol into force.
-}
-
-void NuvixWindow::CmPhoto()
-{
-    // The photo dialog runs here and arms the photo timer.
-}
-
-void NuvixWindow::ResetIntegration()
-{
-    if (buffers_.Allocated()) nuvix::ResetIntegration(buffers_, state_.integration);
-}
-
-bool NuvixWindow::SaveImage(const std::string& path)
-{
-    return WriteBmp(path, fileInfo_, buffers_.frame);
 }
 
 }  // namespace nuvix

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "camera/CameraLink.h"
+#include "capture/PictureOwner.h"
 #include "guiding/TOptowin.h"
 #include "guiding/Trackwin.h"
 #include "image/BitmapHeaders.h"
@@ -17,11 +18,13 @@
 namespace nuvix {
 
 class NuvixMainWindow;
+class compwin;
+class tphotowin;
 
 // The image window, hub of the system: it owns the camera state, the picture buffers, the
 // drawing surface and the acquisition timers, shows the live picture with the zoom of the
 // tracking box, and carries the dark-frame, parameter, photo, reticle and guiding controls.
-class NuvixWindow : public ui::Window, private PipelineHooks {
+class NuvixWindow : public ui::Window, public PictureOwner, private PipelineHooks {
 public:
     static constexpr int kPhotoTimer = 0;
     static constexpr int kAcquisitionTimer = 1;
@@ -37,8 +40,8 @@ public:
     void AcquisitionStep();
     void ShowFrame();
     void RedrawBoxAndZoom();
-    virtual void ResetIntegration();
-    virtual bool SaveImage(const std::string& path);
+    void ResetIntegration() override;
+    files::ReplaceResult SaveImage(const std::string& path) override;
     // Puts the record's correction protocol into force (at construction and after the
     // parameter dialog).
     void ApplyProtocol();
@@ -67,6 +70,7 @@ private:
     void CreateGuidingWindows();
     void LoadParameters();
     void DetectCameraAtStart();
+    void CreateCaptureWindows();
     bool CameraMayStep();
     bool CameraIsBack();
     void CameraStoppedAnswering();
@@ -108,6 +112,8 @@ private:
     ui::Control* reticleBox_ = nullptr;
     std::unique_ptr<Trackwin> trackwin_;
     std::unique_ptr<TOptowin> optowin_;
+    std::unique_ptr<compwin> integrationWindow_;
+    std::unique_ptr<tphotowin> photoDialog_;
 };
 
 }  // namespace nuvix

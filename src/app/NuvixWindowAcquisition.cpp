@@ -118,11 +118,6 @@ void NuvixWindow::CameraStoppedAnswering()
     cameraAnswering_ = false;
 }
 
-void NuvixWindow::PictureStep()
-{
-    // The photo series takes its pictures here.
-}
-
 void NuvixWindow::AnalyseFrame(const FrameBytes& frame)
 {
     const PanelValues& panel = state_.panel;
@@ -138,12 +133,6 @@ void NuvixWindow::AnalyseFrame(const FrameBytes& frame)
 void NuvixWindow::DarkFrameTaken()
 {
     darkButton_->SetText("Acq noir");
-}
-
-void NuvixWindow::ShowFrameCount(int32_t frameCount)
-{
-    // The integration window shows the count here.
-    (void)frameCount;
 }
 
 }  // namespace nuvix

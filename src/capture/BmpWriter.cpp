@@ -28,12 +28,12 @@ FileHeader BuildFileHeader()
 
 }  // namespace
 
-bool WriteBmp(const std::string& path, const BitmapInfoBlock& fileInfo, const FrameBytes& frame)
+files::ReplaceResult WriteBmp(const std::string& path, const BitmapInfoBlock& fileInfo, const FrameBytes& frame)
 {
     const FileHeader header = BuildFileHeader();
     // Readers skip these: bfOffBits points past them.
     const std::array<uint8_t, kBmpFillerSize> filler{};
-    return files::ReplaceFile(path, {header, fileInfo, filler, frame}).written;
+    return files::ReplaceFile(path, {header, fileInfo, filler, frame});
 }
 
 }  // namespace nuvix

@@ -2,6 +2,7 @@
 
 #include "image/BitmapHeaders.h"
 #include "image/FrameGeometry.h"
+#include "platform/files/ReplaceFile.h"
 
 #include <cstdint>
 #include <string>
@@ -15,9 +16,9 @@ inline constexpr uint32_t kBmpFillerSize = 4;
 inline constexpr uint32_t kBmpPixelOffset = kBmpFileHeaderSize + kBitmapInfoSize + kBmpFillerSize;  // 1,082
 inline constexpr uint32_t kBmpFileSize = kBmpPixelOffset + kFramePixels;                            // 77,882
 
-// Writes `frame` as an 8-bit grey BMP file at `path`, replacing any file of that name. True only
-// when the whole file is on disk; on failure an existing file is left as it was and no partial
-// file is left behind.
-bool WriteBmp(const std::string& path, const BitmapInfoBlock& fileInfo, const FrameBytes& frame);
+// Writes `frame` as an 8-bit grey BMP file at `path`, replacing any file of that name. Written only
+// when the whole file is on disk; on failure the reason is given, an existing file is left as it
+// was and no partial file is left behind.
+files::ReplaceResult WriteBmp(const std::string& path, const BitmapInfoBlock& fileInfo, const FrameBytes& frame);
 
 }  // namespace nuvix

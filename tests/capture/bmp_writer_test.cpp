@@ -34,7 +34,7 @@ TEST(BmpWriter, HeaderColourTableAndFiller)
 {
     ScratchDir dir;
     const std::string path = dir.File("buffer.bmp");
-    ASSERT_TRUE(WriteBmp(path, BuildFileInfo(), Pattern()));
+    ASSERT_TRUE(WriteBmp(path, BuildFileInfo(), Pattern()).written);
     const auto bytes = ReadAll(path);
     ASSERT_EQ(bytes.size(), 77882u);
 
@@ -66,7 +66,7 @@ TEST(BmpWriter, PixelsInBufferOrder)
     for (const auto& c : cases) {
         ScratchDir dir;
         const std::string path = dir.File("buffer.bmp");
-        ASSERT_TRUE(WriteBmp(path, BuildFileInfo(), c.frame)) << c.name;
+        ASSERT_TRUE(WriteBmp(path, BuildFileInfo(), c.frame).written) << c.name;
         const auto bytes = ReadAll(path);
         ASSERT_EQ(bytes.size(), 77882u) << c.name;
         EXPECT_TRUE(std::equal(c.frame.begin(), c.frame.end(), bytes.begin() + 1082)) << c.name;
@@ -77,8 +77,8 @@ TEST(BmpWriter, SecondWriteReplacesTheFirst)
 {
     ScratchDir dir;
     const std::string path = dir.File("buffer.bmp");
-    ASSERT_TRUE(WriteBmp(path, BuildFileInfo(), Pattern()));
-    ASSERT_TRUE(WriteBmp(path, BuildFileInfo(), FrameBytes{}));
+    ASSERT_TRUE(WriteBmp(path, BuildFileInfo(), Pattern()).written);
+    ASSERT_TRUE(WriteBmp(path, BuildFileInfo(), FrameBytes{}).written);
     const auto bytes = ReadAll(path);
     ASSERT_EQ(bytes.size(), 77882u);
     EXPECT_TRUE(std::all_of(bytes.begin() + 1082, bytes.end(), [](uint8_t b) { return b == 0; }));
@@ -90,17 +90,17 @@ TEST(BmpWriter, FailedWritesLeaveNoPartialFile)
 {
     ScratchDir dir;
     const std::string path = dir.File("buffer.bmp");
-    ASSERT_TRUE(WriteBmp(path, BuildFileInfo(), Pattern()));
+    ASSERT_TRUE(WriteBmp(path, BuildFileInfo(), Pattern()).written);
     const auto before = ReadAll(path);
 
     bool diskFull = true;
     {
         const testing::FileSizeLimit limit(1000);
-        diskFull = WriteBmp(path, BuildFileInfo(), FrameBytes{});
+        diskFull = WriteBmp(path, BuildFileInfo(), FrameBytes{}).written;
     }
     EXPECT_FALSE(diskFull);
-    EXPECT_FALSE(WriteBmp(dir.File("absent/photo1.bmp"), BuildFileInfo(), Pattern()));
-    EXPECT_FALSE(WriteBmp(dir.File(""), BuildFileInfo(), Pattern()));
+    EXPECT_FALSE(WriteBmp(dir.File("absent/photo1.bmp"), BuildFileInfo(), Pattern()).written);
+    EXPECT_FALSE(WriteBmp(dir.File(""), BuildFileInfo(), Pattern()).written);
 
     EXPECT_EQ(ReadAll(path), before);
     EXPECT_EQ(dir.Names(), std::set<std::string>{"buffer.bmp"});
@@ -112,7 +112,7 @@ TEST(BmpWriter, ImageMagickReadsAGreyPicture)
     if (!std::filesystem::exists("/usr/bin/identify")) GTEST_SKIP() << "ImageMagick's identify is not installed";
     ScratchDir dir;
     const std::string path = dir.File("photo.bmp");
-    ASSERT_TRUE(WriteBmp(path, BuildFileInfo(), Pattern()));
+    ASSERT_TRUE(WriteBmp(path, BuildFileInfo(), Pattern()).written);
 
     const std::string command = "/usr/bin/identify -format '%m %w %h %z %[type]' '" + path + "' 2>&1";
     const std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
