@@ -9,6 +9,8 @@
 #include "image/LiveView.h"
 #include "platform/ui/Toolkit.h"
 
+#include <algorithm>
+
 namespace nuvix {
 
 void NuvixWindow::SetupWindow()
@@ -45,8 +47,12 @@ void NuvixWindow::Timer(int id)
         }
         return;
     }
+    // The rest of a long exposure, waited out through the clock, which lets a real machine sleep.
     Clock& clock = link_.clock;
-    while (static_cast<float>(MillisecondsSince(lastFrameEnd_, clock.ElapsedMilliseconds())) < exposureMs_) {
+    for (;;) {
+        const float since = static_cast<float>(MillisecondsSince(lastFrameEnd_, clock.ElapsedMilliseconds()));
+        if (since >= exposureMs_) break;
+        clock.WaitMilliseconds(std::max(static_cast<int32_t>(exposureMs_ - since), 1));
     }
     if (CameraMayStep()) AcquisitionStep();
     PictureStep();

@@ -27,8 +27,9 @@ public:
     // The camera's short settling delay: a busy loop of 100 iterations.
     void ShortDelay() { BusyLoop(100); }
 
-    // Reads the clock once, then polls it until at least n milliseconds have passed.
-    void WaitMilliseconds(int32_t n)
+    // Reads the clock once, then polls it until at least n milliseconds have passed. The
+    // thread is held all that time; a real clock may let the processor sleep meanwhile.
+    virtual void WaitMilliseconds(int32_t n)
     {
         const int32_t start = ElapsedMilliseconds();
         while (static_cast<int64_t>(MillisecondsSince(start, ElapsedMilliseconds())) < n) {
