@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ui/Window.h"
+#include "platform/wx/ScreenImage.h"
 #include "platform/wx/WxSession.h"
 
 #include <wx/bitmap.h>
@@ -64,6 +65,7 @@ private:
     void SetFixedClientSize(gfx::Size client);
     void RaiseLaterSiblings();
     void DeferredPaint();
+    void FlushSurface();
     template <class Event>
     void Route(wxWindow& source, const wxEventTypeTag<Event>& type, void (WxWindowPeer::*handler)(Event&));
 
@@ -81,8 +83,8 @@ private:
     wxWeakRef<wxTopLevelWindow> top_;
     wxWeakRef<wxWindow> panel_;
     std::map<int, std::unique_ptr<Timer>> timers_;
-    wxBitmap shown_;  // the surface as last converted for the screen
-    bool shownStale_ = true;
+    ScreenImage shown_;  // the surface as the screen has it
+    bool flushPending_ = false;
     bool paintPending_ = false;
     bool visible_ = false;
 };
