@@ -71,6 +71,14 @@ public:
         h.Start(std::move(bufferSource));
         setupMs = h.Image().LastFrameEnd();
     }
+    // Plugged, started and two frames into acquiring at the level.
+    void AcquiringAt(uint16_t level)
+    {
+        Plug();
+        Start();
+        SetLevel(level);
+        Frames(2);
+    }
     // Moves the clock to `ms` after the image window's set-up.
     void AdvanceToSinceSetup(int32_t ms) { h.kit.AdvanceMs(setupMs + ms - h.kit.Clock().PeekMilliseconds()); }
     void SetLevel(uint16_t level)

@@ -32,10 +32,7 @@ TEST(CameraLoss, NoFreezeWhileLostAndThePictureComesBackByItself)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CameraApp app;
-        app.Plug();
-        app.Start();
-        app.SetLevel(c.level);
-        app.Frames(2);
+        app.AcquiringAt(c.level);
         const int64_t nowMs = app.h.kit.Clock().PeekMilliseconds();
         const int64_t replugMs = nowMs + 12'000;
         app.camera.ScheduleUnplug(nowMs + 2000, replugMs);
@@ -77,10 +74,7 @@ TEST(CameraLoss, ASlowCameraIsWaitedForAsLongAsItExposes)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CameraApp app;
-        app.Plug();
-        app.Start();
-        app.SetLevel(c.levelBefore);
-        app.Frames(2);
+        app.AcquiringAt(c.levelBefore);
         app.SetLevel(c.level);
         app.camera.SetExposureLatency(c.slowness);
         RunUntil(app, 8000, [] { return false; });

@@ -213,14 +213,19 @@ void WxWindowPeer::SetOuterRect(gfx::Rect outer)
     }
 }
 
+void WxWindowPeer::PostOnce(bool& pending, void (WxWindowPeer::*work)())
+{
+    if (pending) return;
+    pending = true;
+    wxTheApp->CallAfter([anchor = anchor_, work] {
+        if (WxWindowPeer* peer = *anchor) (peer->*work)();
+    });
+}
+
 void WxWindowPeer::SurfaceChanged()
 {
     // Drawing goes on until the handler returns; the screen is told what changed then.
-    if (flushPending_) return;
-    flushPending_ = true;
-    wxTheApp->CallAfter([anchor = anchor_] {
-        if (WxWindowPeer* peer = *anchor) peer->FlushSurface();
-    });
+    PostOnce(flushPending_, &WxWindowPeer::FlushSurface);
 }
 
 void WxWindowPeer::FlushSurface()
@@ -233,11 +238,7 @@ void WxWindowPeer::FlushSurface()
 
 void WxWindowPeer::Invalidate()
 {
-    if (paintPending_) return;
-    paintPending_ = true;
-    wxTheApp->CallAfter([anchor = anchor_] {
-        if (WxWindowPeer* peer = *anchor) peer->DeferredPaint();
-    });
+    PostOnce(paintPending_, &WxWindowPeer::DeferredPaint);
 }
 
 void WxWindowPeer::DeferredPaint()

@@ -64,6 +64,9 @@ private:
     wxWindow* CreateClientPanel(wxWindow* parent, gfx::Rect rect, long border, bool hidden);
     void SetFixedClientSize(gfx::Size client);
     void RaiseLaterSiblings();
+    // Runs `work` on this peer once the running handler has returned: once however often
+    // asked meanwhile, and not at all when the peer is gone by then.
+    void PostOnce(bool& pending, void (WxWindowPeer::*work)());
     void DeferredPaint();
     void FlushSurface();
     template <class Event>
