@@ -20,6 +20,9 @@
 
 namespace {
 
+// The session's settings could not be stored at the end (0, 1 and 2 are the usual ones).
+constexpr int kExitSettingsNotStored = 3;
+
 constexpr const char* kVersion = NUVIX_VERSION;  // the build's project version
 
 struct Options {
@@ -44,7 +47,11 @@ void PrintUsage(std::FILE* to)
                  "  --serial COMn=PATH serial line of COM1 to COM4, where the mount's corrections go\n"
                  "                     (default /dev/ttyS0 to /dev/ttyS3; with --simulate, none)\n"
                  "  --help             show this help and exit\n"
-                 "  --version          show the version and exit\n",
+                 "  --version          show the version and exit\n"
+                 "Settings are kept in campar.dat in the current directory and stored when the program ends\n"
+                 "(close box, SIGINT, SIGTERM or SIGHUP).\n"
+                 "Exit status: 0 normal end; 1 the display could not be opened or was lost; 2 usage error;\n"
+                 "  3 this session's settings could not be stored in campar.dat (the reason is on stderr).\n",
                  nuvix::kDefaultParallelPort);
 }
 
@@ -157,14 +164,22 @@ int main(int argc, char** argv)
         nuvix::AttachUarts(bus, serialLines);
     }
 
-    // Ending on a signal is ending by the close box: the parameters are stored.
+    // Ending on a signal is ending by the close box: the parameters are stored. A closed terminal
+    // too; and a reader of our output that went with it must not end us before the store.
     struct sigaction action {};
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
 
     nuvix::TcamApp app(toolkit, bus);
     app.Context().serial = &serialLines;
-    return toolkit.Run([&] { app.InitMainWindow(); }, [&] { app.CloseMainWindow(); });
+    toolkit.OnDisplayLost([&] {
+        app.StoreParameters();
+        return app.ParametersNotStored() ? kExitSettingsNotStored : 1;
+    });
+    const int code = toolkit.Run([&] { app.InitMainWindow(); }, [&] { app.CloseMainWindow(); });
+    return code == 0 && app.ParametersNotStored() ? kExitSettingsNotStored : code;
 }

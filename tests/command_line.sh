@@ -41,5 +41,6 @@ reason /etc/hostname "/etc/hostname is not a parallel port device"
 reason /dev/null "/dev/null is not a parallel port device"
 reason /nonexistent/parport7 "/nonexistent/parport7 does not exist (is the ppdev module loaded?)"
 "$nuvix" --help | grep -q -- "--serial COMn=PATH" || { echo "--serial missing from the help"; fail=1; }
+"$nuvix" --help | grep -q "3 this session.s settings could not be stored" || { echo "exit status 3 missing from the help"; fail=1; }
 [ "$("$nuvix" --version)" = "Nuvix $version" ] || { echo "version line is not \"Nuvix $version\""; fail=1; }
 exit $fail

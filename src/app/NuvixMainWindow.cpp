@@ -1,7 +1,7 @@
 #include "app/NuvixMainWindow.h"
 
 #include "app/NuvixWindow.h"
-#include "params/ParamFile.h"
+#include "params/ParamSession.h"
 #include "platform/ui/Toolkit.h"
 
 #include <cstdio>
@@ -98,20 +98,35 @@ void NuvixMainWindow::Paint(gfx::Canvas& canvas)
     UpdateExposureDisplay();
 }
 
-void NuvixMainWindow::StoreParameters()
+bool NuvixMainWindow::StoreParameters()
 {
-    tparam* record = state_.parameters.params.get();
-    if (!record) return;
-    record->exposureStep = state_.camera.exposureStep;
-    record->contrast = state_.camera.contrast;
-    record->whiteBalance = state_.camera.whiteBalance;
-    const SaveResult saved = SaveParams(context_.paramFile, *record);
-    if (!saved.saved) std::fprintf(stderr, "nuvix: %s\n", saved.reason.c_str());
+    ParameterState& parameters = state_.parameters;
+    if (!parameters.params) return true;  // nothing was loaded, nothing is owed
+    if (!parameters.file.endOfRun) {
+        tparam& record = *parameters.params;
+        record.exposureStep = state_.camera.exposureStep;
+        record.contrast = state_.camera.contrast;
+        record.whiteBalance = state_.camera.whiteBalance;
+        const SaveResult& saved = EndParamSession(context_.paramFile, record, parameters.file);
+        if (!saved.saved) std::fprintf(stderr, "nuvix: paramètres non enregistrés : %s\n", saved.reason.c_str());
+    }
+    return parameters.file.endOfRun->saved;
+}
+
+void NuvixMainWindow::CloseRequested()
+{
+    // Stored while the window is still up, so that a failure can be shown before the program ends.
+    const bool alreadyStored = state_.parameters.file.endOfRun.has_value();
+    if (!StoreParameters() && !alreadyStored) {
+        Kit().MessageBox(this, "Paramètres non enregistrés : " + state_.parameters.file.endOfRun->reason + ".",
+                         "Paramètres");
+    }
+    ui::Window::CloseRequested();
 }
 
 NuvixMainWindow::~NuvixMainWindow()
 {
-    // The parameter file is written only here, at a normal end of the program.
+    // An end that did not come through the close box stores here.
     StoreParameters();
     state_.parameters.params.reset();
     // The image window goes before the drawing objects it borrows.

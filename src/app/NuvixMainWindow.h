@@ -24,6 +24,9 @@ public:
     virtual void ExposureDown();
 
     void UpdateExposureDisplay();
+    // Copies the camera settings into the record and stores it, once; true when it is on disk.
+    // Failures go to stderr here; the close box also shows them.
+    bool StoreParameters();
     void DrawLabelBox(const std::string& text, int x, int y, int width);
 
     const SharedDrawing& Drawing() const { return drawing_; }
@@ -34,12 +37,12 @@ protected:
     void SetupWindow() override;
     void Paint(gfx::Canvas& canvas) override;
     bool Command(int id, int code) override;
+    void CloseRequested() override;
 
 private:
     static const ui::CommandEntry<NuvixMainWindow> kCommands[];
 
     void CreatePanelControls();
-    void StoreParameters();
 
     // Panel commands.
     void CmExposureUp() { ExposureUp(); }

@@ -7,7 +7,7 @@
 #include "capture/PhotoDialog.h"
 #include "image/LiveView.h"
 #include "params/ImageScale.h"
-#include "params/ParamFile.h"
+#include "params/ParamSession.h"
 #include "platform/ui/Toolkit.h"
 
 #include <algorithm>
@@ -108,10 +108,10 @@ void NuvixWindow::ApplyProtocol()
 void NuvixWindow::LoadParameters()
 {
     ParameterState& parameters = state_.parameters;
-    LoadResult loaded = LoadParams(context_.paramFile);
-    parameters.params = std::make_unique<tparam>(loaded.record);
-    // A damaged file is told at the first tick, with the camera's message.
-    if (loaded.status == LoadStatus::Malformed) parameters.pendingMessage = loaded.message;
+    SessionStart start = StartParamSession(context_.paramFile, parameters.file);
+    parameters.params = std::make_unique<tparam>(start.record);
+    // Told at the first tick, with the camera's message.
+    parameters.pendingMessage = std::move(start.message);
 
     const tparam& record = *parameters.params;
     parameters.arcsecPerPixel = ArcsecPerPixelAtLoad(record);

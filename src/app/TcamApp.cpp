@@ -23,4 +23,15 @@ void TcamApp::CloseMainWindow()
     mainWindow_.reset();
 }
 
+void TcamApp::StoreParameters()
+{
+    if (mainWindow_) mainWindow_->StoreParameters();
+}
+
+bool TcamApp::ParametersNotStored() const
+{
+    const auto& endOfRun = state_.parameters.file.endOfRun;
+    return endOfRun && !endOfRun->saved;
+}
+
 }  // namespace nuvix

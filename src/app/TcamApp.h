@@ -27,6 +27,10 @@ public:
     void InitMainWindow();
     // The end of the run: destroying the main window stores the parameters.
     void CloseMainWindow();
+    // Stores the parameters now, when the program must end without its windows.
+    void StoreParameters();
+    // True once the end of the run has left this session's parameters unstored.
+    bool ParametersNotStored() const;
 
     NuvixMainWindow* MainWindow() const { return mainWindow_.get(); }
     AppState& State() { return state_; }

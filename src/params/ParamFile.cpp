@@ -1,10 +1,10 @@
 #include "params/ParamFile.h"
 
+#include "platform/files/FileErrors.h"
+#include "platform/files/ReadStart.h"
 #include "platform/files/ReplaceFile.h"
 
 #include <filesystem>
-#include <fstream>
-#include <vector>
 
 namespace nuvix {
 
@@ -12,47 +12,43 @@ namespace {
 
 // The longest object the format allows (a 127-byte class name) ends well before this; what
 // follows the object is never looked at, so a huge file costs no more than a small one.
-constexpr std::streamsize kReadLimit = 4096;
+constexpr size_t kReadLimit = 4096;
 
 constexpr const char* kKeptAsideSuffix = ".bad";
+constexpr const char* kNotStored =
+    "le fichier est laissé tel quel et les paramètres de cette session ne seront pas "
+    "enregistrés";
 
-struct FileBytes {
-    std::vector<uint8_t> bytes;
-    std::string error;  // empty when the bytes could be read
-};
-
-FileBytes ReadHead(const std::string& path)
+std::string NameOf(const std::string& path)
 {
-    FileBytes head;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        head.error = "lecture impossible";
-        return head;
-    }
-    head.bytes.resize(static_cast<size_t>(kReadLimit));
-    file.read(reinterpret_cast<char*>(head.bytes.data()), kReadLimit);
-    if (file.bad()) head.error = "lecture impossible";
-    head.bytes.resize(static_cast<size_t>(file.gcount()));
-    return head;
+    return std::filesystem::path(path).filename().string();
 }
 
-LoadResult Malformed(const std::string& path, LoadResult result, const std::string& reason, bool keepAside)
+LoadResult Unreadable(const std::string& path, const std::string& reason)
 {
-    const std::string name = std::filesystem::path(path).filename().string();
-    result.status = LoadStatus::Malformed;
+    LoadResult result;
+    result.status = LoadStatus::Unreadable;
     result.message =
-        "Fichier " + name + " illisible : " + reason + ". Valeurs par défaut pour les paramètres illisibles";
-    if (keepAside) {
-        const std::string aside = path + kKeptAsideSuffix;
-        const auto copy = files::CopyFileOver(path, aside);
-        if (copy.written) {
-            result.keptAsideAt = aside;
-            result.message += ", copie conservée dans " + std::filesystem::path(aside).filename().string();
-        } else {
-            result.message += ", copie impossible : " + copy.reason;
-        }
+        "Fichier " + NameOf(path) + " illisible : " + reason + ". Valeurs par défaut ; " + kNotStored + ".";
+    result.leaveAsIs = NameOf(path) + " illisible, laissé tel quel";
+    return result;
+}
+
+LoadResult Malformed(const std::string& path, const ParseResult& parsed)
+{
+    LoadResult result;
+    result.record = parsed.record;
+    result.status = LoadStatus::Malformed;
+    result.message = "Fichier " + NameOf(path) + " illisible : " + parsed.reason +
+                     ". Valeurs par défaut pour les paramètres illisibles";
+    const files::KeptCopy copy = files::KeepCopy(path, path + kKeptAsideSuffix);
+    if (!copy.path.empty()) {
+        result.keptAsideAt = copy.path;
+        result.message += ", copie conservée dans " + NameOf(copy.path) + ".";
+    } else {
+        result.message += " ; copie impossible (" + copy.reason + ") : " + kNotStored + ".";
+        result.leaveAsIs = NameOf(path) + " endommagé et sans copie, laissé tel quel";
     }
-    result.message += ".";
     return result;
 }
 
@@ -60,20 +56,21 @@ LoadResult Malformed(const std::string& path, LoadResult result, const std::stri
 
 LoadResult LoadParams(const std::string& path)
 {
-    LoadResult result;
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
-    if (status.type() == std::filesystem::file_type::not_found) return result;
-    if (error) return Malformed(path, result, "lecture impossible (" + error.message() + ")", false);
-    // Opening a pipe or a device could wait for ever; only a plain file is read.
-    if (!std::filesystem::is_regular_file(status)) return Malformed(path, result, "pas un fichier ordinaire", false);
+    if (status.type() == std::filesystem::file_type::not_found) return {};
+    if (error) return Unreadable(path, "accès impossible (" + files::ErrorText(error.value()) + ")");
+    // Opening a pipe or a device could wait for ever or do something; only a plain file is read.
+    if (std::filesystem::is_directory(status)) return Unreadable(path, "c'est un répertoire");
+    if (!std::filesystem::is_regular_file(status)) return Unreadable(path, "pas un fichier ordinaire");
 
-    const FileBytes head = ReadHead(path);
-    if (!head.error.empty()) return Malformed(path, result, head.error, true);
+    const files::FileStart head = files::ReadStart(path, kReadLimit);
+    if (head.error != 0) return Unreadable(path, "lecture impossible (" + files::ErrorText(head.error) + ")");
 
-    ParseResult parsed = ParseParams(head.bytes);
+    const ParseResult parsed = ParseParams(head.bytes);
+    if (parsed.malformed) return Malformed(path, parsed);
+    LoadResult result;
     result.record = parsed.record;
-    if (parsed.malformed) return Malformed(path, result, parsed.reason, true);
     result.status = LoadStatus::Loaded;
     return result;
 }

@@ -34,20 +34,25 @@ struct ParseResult {
 ParseResult ParseParams(std::span<const uint8_t> bytes);
 
 enum class LoadStatus {
-    Loaded,     // the file gave every field
-    Missing,    // no file yet: the defaults
-    Malformed,  // damaged or unreadable: what could be read, defaults for the rest
+    Loaded,      // the file gave every field
+    Missing,     // no file yet: the defaults
+    Malformed,   // damaged: what could be read, defaults for the rest
+    Unreadable,  // there, but it could not be read (rights, not a plain file): the defaults
 };
 
 struct LoadResult {
     tparam record;
     LoadStatus status = LoadStatus::Missing;
-    std::string message;                     // for the observer, in French; empty unless Malformed
+    std::string message;                     // for the observer, in French; empty unless Malformed or Unreadable
     std::optional<std::string> keptAsideAt;  // where a malformed file was copied before anything replaces it
+    // Why the end of the run must leave the file as it is, in French; empty when it may replace it.
+    // A file that could not be read, or a damaged one that could not be copied aside, would be lost.
+    std::string leaveAsIs;
 };
 
-// Reads the parameter file. A malformed file is copied to "<path>.bad" first, so that the store at
-// the end of the run, which replaces the file, loses nothing the observer might want back.
+// Reads the parameter file. A malformed file is copied first to a name of its own, "<path>.bad"
+// (or "<path>.bad.1"... when an earlier copy is there), so that the store at the end of the run,
+// which replaces the file, loses nothing the observer might want back.
 LoadResult LoadParams(const std::string& path);
 
 struct SaveResult {

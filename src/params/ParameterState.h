@@ -1,5 +1,6 @@
 #pragma once
 
+#include "params/ParamSession.h"
 #include "params/Params.h"
 
 #include <memory>
@@ -12,6 +13,7 @@ struct ParameterState {
     std::unique_ptr<tparam> params;  // the current record
     float arcsecPerPixel = 0.0f;     // image scale
     std::string pendingMessage;      // a problem with the file, told to the observer once
+    ParamFileSession file;           // campar.dat over this run
 };
 
 }  // namespace nuvix

@@ -40,7 +40,7 @@ public:
 
     void Start(FrameBuffers::BlockSource bufferSource = {})
     {
-        app = std::make_unique<TcamApp>(kit, bus, (dir / "campar.dat").string());
+        app = std::make_unique<TcamApp>(kit, bus, paramFile.empty() ? (dir / "campar.dat").string() : paramFile);
         app->Context().bufferSource = std::move(bufferSource);
         app->Context().serial = serial;
         app->InitMainWindow();
@@ -53,6 +53,7 @@ public:
     AppState& State() { return app->State(); }
 
     ScratchDir dir;
+    std::string paramFile;  // empty: campar.dat in dir
     headless::HeadlessToolkit kit;
     PortBus bus;
     SerialPorts* serial = nullptr;

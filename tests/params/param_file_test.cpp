@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 namespace nuvix {
@@ -70,15 +72,26 @@ TEST(ParamFile, MalformedFilesAreKeptAside)
     }
 }
 
-TEST(ParamFile, ADirectoryInThePlaceOfTheFileIsMalformed)
+// Something that is not a plain file is never read (a pipe could block the start for ever) and
+// never replaced at the end.
+TEST(ParamFile, WhatIsNotAPlainFileIsLeftAlone)
 {
-    ScratchDir dir;
-    const std::string path = dir.File("campar.dat");
-    std::filesystem::create_directory(path);
-    const LoadResult loaded = LoadParams(path);
-    EXPECT_EQ(loaded.status, LoadStatus::Malformed);
-    EXPECT_EQ(loaded.record, tparam{});
-    EXPECT_FALSE(loaded.keptAsideAt);
+    using MakeFn = void (*)(const std::string&);
+    const std::pair<const char*, MakeFn> cases[] = {
+        {"directory", [](const std::string& p) { std::filesystem::create_directory(p); }},
+        {"named pipe", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); }},
+        {"link to itself", [](const std::string& p) { std::filesystem::create_symlink(p, p); }},
+    };
+    for (const auto& [name, make] : cases) {
+        ScratchDir dir;
+        const std::string path = dir.File("campar.dat");
+        make(path);
+        const LoadResult loaded = LoadParams(path);
+        EXPECT_EQ(loaded.status, LoadStatus::Unreadable) << name;
+        EXPECT_EQ(loaded.record, tparam{}) << name;
+        EXPECT_FALSE(loaded.leaveAsIs.empty()) << name;
+        EXPECT_EQ(dir.Names(), std::set<std::string>{"campar.dat"}) << name;
+    }
 }
 
 // A store that cannot finish leaves the previous file as it was and no temporary file.

@@ -1,158 +1,136 @@
 #include "platform/files/ReplaceFile.h"
 
+#include "platform/files/FileErrors.h"
+#include "platform/files/PendingFile.h"
+#include "platform/files/Target.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
-#include <filesystem>
-#include <system_error>
+#include <optional>
 
 namespace nuvix::files {
 
 namespace {
 
-constexpr int kTemporaryNameAttempts = 100;
+constexpr mode_t kPermissionBits = 0777;
+constexpr mode_t kWriteBits = 0222;
+constexpr int kCopyNames = 1000;
 
-std::string SystemText(int error)
+// What replacing a path involves: the file really written, and what stands in the way.
+struct Plan {
+    Target target;
+    std::string shown;
+    std::optional<struct stat> existing;
+    std::string refusal;
+};
+
+// Only a plain file that may be written is replaced. A file nobody may write was made read-only on
+// purpose, and that holds for root too, who could write it anyway.
+std::string Refusal(const Plan& plan)
 {
-    return std::generic_category().message(error);
+    const struct stat& st = *plan.existing;
+    if (S_ISDIR(st.st_mode)) return plan.shown + " est un répertoire";
+    if (!S_ISREG(st.st_mode)) return plan.shown + " n'est pas un fichier ordinaire";
+    if ((st.st_mode & kWriteBits) == 0) return plan.shown + " est protégé en écriture";
+    if (::faccessat(AT_FDCWD, plan.target.path.c_str(), W_OK, AT_EACCESS) != 0) {
+        return errno == EROFS ? plan.shown + " est sur un système de fichiers en lecture seule"
+                              : plan.shown + " est protégé en écriture";
+    }
+    return {};
 }
 
-// A file being written under a temporary name. Unless Commit succeeds, the destructor removes it,
-// so an abandoned write leaves nothing behind.
-class PendingFile {
-public:
-    explicit PendingFile(std::string target) : target_(std::move(target)) {}
-    PendingFile(const PendingFile&) = delete;
-    PendingFile& operator=(const PendingFile&) = delete;
-
-    ~PendingFile()
-    {
-        if (fd_ >= 0) ::close(fd_);
-        if (!temporary_.empty()) ::unlink(temporary_.c_str());
+Plan PlanReplacement(const std::string& path)
+{
+    Plan plan;
+    plan.target = FollowLinks(path);
+    plan.shown = Shown(path, plan.target);
+    if (plan.target.error != 0) {
+        plan.refusal = "lien " + path + " inutilisable (" + ErrorText(plan.target.error) + ")";
+        return plan;
     }
-
-    bool Open(std::string& reason)
-    {
-        const std::filesystem::path target(target_);
-        const std::string name = target.filename().string();
-        if (name.empty() || name == "." || name == "..") {
-            reason = "nom de fichier invalide « " + target_ + " »";
-            return false;
-        }
-        // Same directory as the target, so the final rename never crosses file systems.
-        const std::filesystem::path directory = target.parent_path();
-        int error = EEXIST;
-        for (int attempt = 0; attempt < kTemporaryNameAttempts && error == EEXIST; ++attempt) {
-            const std::string candidate =
-                (directory / ("." + name + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt)))
-                    .string();
-            fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd_ >= 0) {
-                temporary_ = candidate;
-                return true;
-            }
-            error = errno;
-        }
-        reason = "création de " + target_ + " impossible (" + SystemText(error) + ")";
-        return false;
+    struct stat st {};
+    if (::stat(plan.target.path.c_str(), &st) == 0) {
+        plan.existing = st;
+        plan.refusal = Refusal(plan);
+    } else if (errno != ENOENT) {
+        plan.refusal = "accès à " + plan.shown + " impossible (" + ErrorText(errno) + ")";
     }
-
-    bool Write(std::span<const uint8_t> bytes, std::string& reason)
-    {
-        while (!bytes.empty()) {
-            const ssize_t done = ::write(fd_, bytes.data(), bytes.size());
-            if (done < 0 && errno == EINTR) continue;
-            if (done <= 0) {
-                reason = "écriture de " + target_ + " impossible (" + SystemText(done < 0 ? errno : ENOSPC) + ")";
-                return false;
-            }
-            bytes = bytes.subspan(static_cast<size_t>(done));
-        }
-        return true;
-    }
-
-    bool Commit(std::string& reason)
-    {
-        if (::fsync(fd_) != 0) {
-            reason = "écriture de " + target_ + " impossible (" + SystemText(errno) + ")";
-            return false;
-        }
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0) {
-            reason = "écriture de " + target_ + " impossible (" + SystemText(errno) + ")";
-            return false;
-        }
-        if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
-            reason = "remplacement de " + target_ + " impossible (" + SystemText(errno) + ")";
-            return false;
-        }
-        temporary_.clear();
-        SyncDirectory();
-        return true;
-    }
-
-private:
-    // Makes the rename itself durable. The new file is already in place when this runs, so a
-    // failure here changes nothing for the caller.
-    void SyncDirectory() const
-    {
-        std::filesystem::path directory = std::filesystem::path(target_).parent_path();
-        if (directory.empty()) directory = ".";
-        const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) return;
-        ::fsync(fd);
-        ::close(fd);
-    }
-
-    std::string target_;
-    std::string temporary_;
-    int fd_ = -1;
-};
+    return plan;
+}
 
 }  // namespace
 
 ReplaceResult ReplaceFile(const std::string& path, std::initializer_list<std::span<const uint8_t>> pieces)
 {
     ReplaceResult result;
-    PendingFile file(path);
-    if (!file.Open(result.reason)) return result;
+    const Plan plan = PlanReplacement(path);
+    if (!plan.refusal.empty()) {
+        result.reason = plan.refusal;
+        return result;
+    }
+    PendingFile file(plan.target.path, plan.shown);
+    const std::optional<mode_t> mode =
+        plan.existing ? std::optional<mode_t>(plan.existing->st_mode & kPermissionBits) : std::nullopt;
+    if (!file.Open(mode, result.reason)) return result;
+    if (plan.existing) file.KeepOwner(plan.existing->st_uid, plan.existing->st_gid);
     for (const auto piece : pieces) {
         if (!file.Write(piece, result.reason)) return result;
     }
-    result.written = file.Commit(result.reason);
+    result.written = file.Sync(result.reason) && file.Replace(result.reason);
     return result;
 }
 
-ReplaceResult CopyFileOver(const std::string& from, const std::string& to)
+std::string ReplaceObstacle(const std::string& path)
 {
-    ReplaceResult result;
+    const Plan plan = PlanReplacement(path);
+    if (!plan.refusal.empty()) return plan.refusal;
+    const std::string directory = DirectoryOf(plan.target.path);
+    if (::faccessat(AT_FDCWD, directory.c_str(), W_OK | X_OK, AT_EACCESS) == 0) return {};
+    const std::string why = errno == EACCES ? "répertoire protégé en écriture" : ErrorText(errno);
+    return "création de " + plan.shown + " impossible (" + why + ")";
+}
+
+KeptCopy KeepCopy(const std::string& from, const std::string& to)
+{
+    KeptCopy kept;
     const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (source < 0) {
-        result.reason = "lecture de " + from + " impossible (" + SystemText(errno) + ")";
-        return result;
+    struct stat st {};
+    if (source < 0 || ::fstat(source, &st) != 0) {
+        kept.reason = "lecture de " + from + " impossible (" + ErrorText(errno) + ")";
+        if (source >= 0) ::close(source);
+        return kept;
     }
-    PendingFile file(to);
-    bool copied = file.Open(result.reason);
+    PendingFile file(to, to);
+    bool copied = file.Open(st.st_mode & kPermissionBits, kept.reason);
     std::array<uint8_t, 64 * 1024> buffer;
     while (copied) {
         const ssize_t got = ::read(source, buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR) continue;
+        if (got == 0) break;
         if (got < 0) {
-            result.reason = "lecture de " + from + " impossible (" + SystemText(errno) + ")";
+            kept.reason = "lecture de " + from + " impossible (" + ErrorText(errno) + ")";
             copied = false;
-        } else if (got == 0) {
-            break;
         } else {
-            copied = file.Write(std::span<const uint8_t>(buffer.data(), static_cast<size_t>(got)), result.reason);
+            copied = file.Write(std::span<const uint8_t>(buffer.data(), static_cast<size_t>(got)), kept.reason);
         }
     }
     ::close(source);
-    if (copied) result.written = file.Commit(result.reason);
-    return result;
+    if (!copied || !file.Sync(kept.reason)) return kept;
+
+    int error = EEXIST;
+    for (int n = 0; n < kCopyNames && error == EEXIST; ++n) {
+        const std::string name = n == 0 ? to : to + "." + std::to_string(n);
+        if (file.MoveToNew(name, error)) {
+            kept.path = name;
+            return kept;
+        }
+    }
+    kept.reason = "copie de " + from + " impossible (" + ErrorText(error) + ")";
+    return kept;
 }
 
 }  // namespace nuvix::files

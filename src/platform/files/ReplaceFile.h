@@ -15,10 +15,25 @@ struct ReplaceResult {
 
 // Writes the pieces, one after the other, to a new file beside `path`, flushes it to the disk and
 // renames it over `path`. Whatever happens, `path` afterwards holds either its old contents or all
-// of the new bytes, and no temporary file is left behind.
+// of the new bytes, and no temporary file is left behind by a failure.
+// What the observer set is kept: a symbolic link is followed and its target replaced, the file's
+// permission bits (and owner, where the rights allow) stay, and a file that nobody may write, or
+// anything but a plain file, is not replaced.
 ReplaceResult ReplaceFile(const std::string& path, std::initializer_list<std::span<const uint8_t>> pieces);
 
-// Copies the file at `from` over `to` the same way, whatever its size.
-ReplaceResult CopyFileOver(const std::string& from, const std::string& to);
+// Why ReplaceFile would refuse or fail to replace `path` now, found without writing anything: a
+// protected file or directory, a broken link. Empty when nothing stands in the way yet (a full disk,
+// for one, shows only when writing).
+std::string ReplaceObstacle(const std::string& path);
+
+// Where KeepCopy put the copy, or why it could not.
+struct KeptCopy {
+    std::string path;  // empty when no copy was made
+    std::string reason;
+};
+
+// Copies the file at `from`, whatever its size, to a new file `to`, or `to.1`, `to.2`... when that
+// name is taken: an earlier copy is never replaced.
+KeptCopy KeepCopy(const std::string& from, const std::string& to);
 
 }  // namespace nuvix::files

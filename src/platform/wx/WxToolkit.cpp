@@ -2,6 +2,7 @@
 
 #include "platform/clock/RealClock.h"
 #include "platform/ui/Dialog.h"
+#include "platform/wx/DisplayLoss.h"
 #include "platform/wx/GtkSupport.h"
 #include "platform/wx/LoopWatch.h"
 #include "platform/wx/WxSession.h"
@@ -89,6 +90,7 @@ struct WxToolkit::State {
     std::unique_ptr<gfx::Font> defaultFont;
     WxSession session;
     bool running = false;
+    std::function<int()> onDisplayLost;
 };
 
 WxToolkit::WxToolkit() : state_(std::make_unique<State>())
@@ -99,6 +101,11 @@ WxToolkit::WxToolkit() : state_(std::make_unique<State>())
 }
 
 WxToolkit::~WxToolkit() = default;
+
+void WxToolkit::OnDisplayLost(std::function<int()> lastWork)
+{
+    state_->onDisplayLost = std::move(lastWork);
+}
 
 void WxToolkit::RequestQuitFromSignal()
 {
@@ -124,6 +131,7 @@ int WxToolkit::Run(std::function<void()> start, std::function<void()> stop)
     s.session.metrics.screenHeight = screen.y;
     InstallApplicationStyle();
     wxTheApp->SetExitOnFrameDelete(false);
+    WatchDisplayLoss(s.onDisplayLost);
 
     int code = 0;
     {
@@ -136,6 +144,8 @@ int WxToolkit::Run(std::function<void()> start, std::function<void()> stop)
         code = wxTheApp->OnRun();
         StopLoopWatch();
         poll.Stop();
+        // The windows are about to go: the work may no longer reach them.
+        WatchDisplayLoss({});
         if (stop) stop();
     }
     s.running = false;

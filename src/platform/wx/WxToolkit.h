@@ -22,6 +22,10 @@ public:
     // Returns the exit code: 0 after a normal end, 1 when the display cannot be opened.
     int Run(std::function<void()> start, std::function<void()> stop);
 
+    // What to do when the display is lost while the loop runs (see DisplayLoss.h): work that
+    // needs no window, returning the exit status.
+    void OnDisplayLost(std::function<int()> lastWork);
+
     // Async-signal-safe: only sets a flag. Within about 100 ms the running loop closes the
     // main window as its close box would, which ends the program.
     static void RequestQuitFromSignal();
