@@ -12,13 +12,16 @@
 
 namespace {
 
-// Answers reads with the input's bytes after the first, in turn, presented (first byte + 1)
-// times over; then the lines hold the last byte, as those of a camera that went quiet. Short
-// inputs end in a bounded wait soon, which keeps each run short; long repeats of a pattern that
-// toggles the handshakes still reach whole frames.
+// Answers reads with the input's bytes after the first, in turn, presented 1 to 32 times over
+// (the first byte's low five bits, plus one); then the lines hold the last byte, as those of a
+// camera that went quiet. Most inputs end in a bounded wait soon, which keeps each run short;
+// a long input that toggles the handshakes still reaches a whole frame (77,400 reads).
 class FuzzedLines final : public nuvix::PortDevice {
 public:
-    FuzzedLines(const uint8_t* data, size_t size) : data_(data + 1), size_(size - 1), rounds_(size_t{data[0]} + 1) {}
+    FuzzedLines(const uint8_t* data, size_t size)
+        : data_(data + 1), size_(size - 1), rounds_(size_t{data[0] & 0x1Fu} + 1)
+    {
+    }
     uint8_t ReadPort(uint16_t) override
     {
         if (next_ == size_) {
