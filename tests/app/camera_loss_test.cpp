@@ -38,6 +38,8 @@ TEST(CameraLoss, NoFreezeWhileLostAndThePictureComesBackByItself)
         app.camera.ScheduleUnplug(nowMs + 2000, replugMs);
 
         ASSERT_TRUE(RunUntil(app, 10'000, [&] { return app.MessagesSaying(kLost) == 1; }));
+        // Finding the loss took one exchange's whole bound: the watch sees long handlers.
+        EXPECT_GE(app.h.kit.Handlers().Longest().heldNs, kCameraAnswerBoundMs * kNsPerMs);
         const int framesBefore = app.camera.FramesSent();
         app.h.kit.Handlers().ResetLongest();
         app.h.kit.AdvanceMs(replugMs - app.h.kit.Clock().PeekMilliseconds());

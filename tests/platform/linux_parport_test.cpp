@@ -342,13 +342,6 @@ TEST(LinuxParport, OpeningOutcomes)
          {},
          "",
          "/tmp/x"},
-        {"root names a missing path outside /dev",
-         missingAsRoot,
-         Kind::None,
-         "no direct port access",
-         {},
-         "",
-         "/home/me/parport0"},
         {"root, the port's address is not published",
          [](FakeSystemState& s) {
              s.path = {-ENOENT, false, 0, 0};
@@ -357,16 +350,6 @@ TEST(LinuxParport, OpeningOutcomes)
          },
          Kind::None,
          "no direct port access: the I/O address of /dev/parport0 is not known",
-         {},
-         ""},
-        {"root, the published address makes no sense",
-         [](FakeSystemState& s) {
-             s.path = {-ENOENT, false, 0, 0};
-             s.root = true;
-             s.files = {{"/proc/sys/dev/parport/parport0/base-addr", "0x378"}};
-         },
-         Kind::None,
-         "no direct port access",
          {},
          ""},
         {"root through sudo drops to the sudo user",

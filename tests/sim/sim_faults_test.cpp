@@ -18,7 +18,6 @@ TEST(SimFaults, PlansReadFromTheCommandLine)
     const Case cases[] = {
         {"", {}, {}, {}, {}},
         {"unplug-after=10s,replug-after=20s", 10'000, 20'000, {}, {}},
-        {"unplug-after=500ms", 500, {}, {}, {}},
         {"dec-stuck-after=2min,ra-stuck-after=0s", {}, {}, 0, 120'000},
         {"replug-after=1min,unplug-after=59s", 59'000, 60'000, {}, {}},
     };
@@ -41,15 +40,9 @@ TEST(SimFaults, WrongPlansSayWhatIsWrong)
     };
     const Case cases[] = {
         {"unplug", "unknown simulator fault 'unplug'"},
-        {"unplug-after", "needs a time"},
         {"unplug-after=", "needs a time"},
         {"unplug-after=10", "needs a time"},
-        {"unplug-after=10m", "needs a time"},
-        {"unplug-after=-5s", "needs a time"},
-        {"unplug-after=1.5s", "needs a time"},
         {"unplug-after=99999999999999999999s", "needs a time"},
-        {"unplug-after=400days", "needs a time"},
-        {"unplug-after=10s,", "missing after the last ','"},
         {"unplug-after=1s,unplug-after=2s", "given twice"},
         {"explode-after=1s", "unknown simulator fault 'explode-after'"},
         {"replug-after=20s", "needs unplug-after"},

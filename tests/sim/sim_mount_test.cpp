@@ -79,18 +79,6 @@ TEST(SimMount, AJammedAxisTakesItsCommandsAndStaysPut)
     EXPECT_EQ(rig.mount.CommandsCarriedOut(), 3);
 }
 
-// The mount keeps its own time past the 32-bit clock's wrap-around: a pulse that starts just
-// before it runs for its whole length.
-TEST(SimMount, APulseRunsOnAcrossTheClockWrapAround)
-{
-    MountRig rig;
-    const int64_t beforeWrapMs = (int64_t{1} << 31) - 500;
-    rig.clock.AdvanceMs(beforeWrapMs);
-    rig.Send(0xFD);  // AD +63: one second, half of it after the wrap
-    EXPECT_NEAR(rig.At(beforeWrapMs + 250).x, 0.25 * kRate, 1e-3);
-    EXPECT_NEAR(rig.At(beforeWrapMs + 2000).x, kRate, 1e-6);
-}
-
 TEST(SimMount, TheSkyFollowsTheMount)
 {
     MountRig rig;
