@@ -1,5 +1,8 @@
 // The program's entry: the command line, the backends (desktop, camera port), the run.
 #include "app/TcamApp.h"
+#include "platform/indi/IndiAddress.h"
+#include "platform/indi/IndiMount.h"
+#include "platform/indi/IndiPointing.h"
 #include "platform/linux/ParallelPort.h"
 #include "platform/linux/SerialLines.h"
 #include "platform/ports/PortBus.h"
@@ -30,12 +33,16 @@ struct Options {
     nuvix::sim::SimFaultPlan faults;
     std::string parport = nuvix::kDefaultParallelPort;
     nuvix::SerialPaths serial;  // lines named on the command line; empty: the default
+    std::optional<nuvix::indi::ServerAddress> indi;
+    std::string indiMount;  // empty: the first device that offers timed guide pulses
+    std::string guideLog;
 };
 
 void PrintUsage(std::FILE* to)
 {
     std::fprintf(to,
-                 "Usage: nuvix [--simulate[=FAULTS]] [--parport PATH] [--serial COMn=PATH]... [--help] [--version]\n"
+                 "Usage: nuvix [--simulate[=FAULTS]] [--parport PATH] [--serial COMn=PATH]... [--indi HOST[:PORT]]\n"
+                 "             [--indi-mount DEVICE] [--guide-log PATH] [--help] [--version]\n"
                  "  --simulate         use the simulated camera, sky and mount instead of the hardware\n"
                  "  --simulate=FAULTS  the same, playing faults at times counted from the program's start,\n"
                  "                     for example unplug-after=10s,replug-after=20s: the camera is\n"
@@ -46,13 +53,19 @@ void PrintUsage(std::FILE* to)
                  "  --parport PATH     parallel port device of the camera (default %s)\n"
                  "  --serial COMn=PATH serial line of COM1 to COM4, where the mount's corrections go\n"
                  "                     (default /dev/ttyS0 to /dev/ttyS3; with --simulate, none)\n"
+                 "  --indi HOST[:PORT] also send the corrections as timed guide pulses to a mount on this\n"
+                 "                     INDI server (default port %d); with --simulate the simulated sky\n"
+                 "                     follows that mount's coordinates\n"
+                 "  --indi-mount DEVICE\n"
+                 "                     the INDI device to guide (default: the first that takes guide pulses)\n"
+                 "  --guide-log PATH   append every guided frame to this guide log\n"
                  "  --help             show this help and exit\n"
                  "  --version          show the version and exit\n"
                  "Settings are kept in campar.dat in the current directory and stored when the program ends\n"
                  "(close box, SIGINT, SIGTERM or SIGHUP).\n"
                  "Exit status: 0 normal end; 1 the display could not be opened or was lost; 2 usage error;\n"
                  "  3 this session's settings could not be stored in campar.dat (the reason is on stderr).\n",
-                 nuvix::kDefaultParallelPort);
+                 nuvix::kDefaultParallelPort, nuvix::indi::kDefaultPort);
 }
 
 // "COMn=PATH" into the options; false when it is not that.
@@ -62,6 +75,18 @@ bool TakeSerialLine(const std::string& text, Options& options)
     if (!com || text[3] < '1' || text[3] > '4' || text[4] != '=') return false;
     options.serial[static_cast<size_t>(text[3] - '1')] = text.substr(5);
     return true;
+}
+
+// The value of "--name VALUE" or "--name=VALUE" at argv[i] (moving i past it); empty when argv[i]
+// is another option or the value is missing or empty.
+std::optional<std::string> TakeValue(const std::string& name, int argc, char** argv, int& i)
+{
+    const std::string arg = argv[i];
+    if (arg == name && i + 1 < argc && argv[i + 1][0] != '\0') return std::string(argv[++i]);
+    if (arg.size() > name.size() + 1 && arg.compare(0, name.size() + 1, name + "=") == 0) {
+        return arg.substr(name.size() + 1);
+    }
+    return std::nullopt;
 }
 
 // Options, or the exit code when the program is to end at once.
@@ -81,13 +106,24 @@ std::optional<Options> ParseCommandLine(int argc, char** argv, int& exitCode)
             } else {
                 problem = "--simulate: " + parsed.error;
             }
-        } else if (arg == "--parport" && i + 1 < argc && argv[i + 1][0] != '\0') {
-            options.parport = argv[++i];
-        } else if (arg.rfind("--parport=", 0) == 0 && arg.size() > std::strlen("--parport=")) {
-            options.parport = arg.substr(std::strlen("--parport="));
+        } else if (const auto path = TakeValue("--parport", argc, argv, i)) {
+            options.parport = *path;
         } else if (arg == "--serial" && i + 1 < argc && TakeSerialLine(argv[i + 1], options)) {
             ++i;
         } else if (arg.rfind("--serial=", 0) == 0 && TakeSerialLine(arg.substr(std::strlen("--serial=")), options)) {
+        } else if (const auto indi = TakeValue("--indi", argc, argv, i)) {
+            options.indi = nuvix::indi::ParseServerAddress(*indi);
+            if (!options.indi) {
+                std::fprintf(stderr, "nuvix: --indi needs HOST or HOST:PORT (port 1 to 65535), not '%s'\n",
+                             indi->c_str());
+                PrintUsage(stderr);
+                exitCode = 2;
+                return std::nullopt;
+            }
+        } else if (const auto mount = TakeValue("--indi-mount", argc, argv, i)) {
+            options.indiMount = *mount;
+        } else if (const auto log = TakeValue("--guide-log", argc, argv, i)) {
+            options.guideLog = *log;
         } else if (arg == "--help") {
             PrintUsage(stdout);
             exitCode = 0;
@@ -102,6 +138,9 @@ std::optional<Options> ParseCommandLine(int argc, char** argv, int& exitCode)
             if (arg.rfind("--serial", 0) == 0) {
                 problem = "--serial needs COM1 to COM4, '=' and a device path, after '" + arg + "'";
             }
+            if (arg.rfind("--indi", 0) == 0 || arg.rfind("--guide-log", 0) == 0) {
+                problem = "a value is needed after '" + arg + "'";
+            }
         }
         if (!problem.empty()) {
             std::fprintf(stderr, "nuvix: %s\n", problem.c_str());
@@ -109,6 +148,12 @@ std::optional<Options> ParseCommandLine(int argc, char** argv, int& exitCode)
             exitCode = 2;
             return std::nullopt;
         }
+    }
+    if (!options.indiMount.empty() && !options.indi) {
+        std::fprintf(stderr, "nuvix: --indi-mount needs --indi\n");
+        PrintUsage(stderr);
+        exitCode = 2;
+        return std::nullopt;
     }
     return options;
 }
@@ -155,6 +200,9 @@ int main(int argc, char** argv)
     }
     nuvix::SerialLines serialLines(serialPaths, std::cerr);
     nuvix::sim::SimMount simulatedMount(toolkit.GetClock());
+    // A mount on an INDI server takes the same corrections; its client runs on its own thread.
+    std::unique_ptr<nuvix::indi::IndiMount> indiMount;
+    if (options->indi) indiMount = std::make_unique<nuvix::indi::IndiMount>(*options->indi, options->indiMount);
     nuvix::PortFanOut mountAndLines{&simulatedMount, &serialLines};
     if (options->simulate) {
         nuvix::sim::ApplySimFaults(options->faults, simulatedCamera, simulatedMount);
@@ -176,6 +224,15 @@ int main(int argc, char** argv)
 
     nuvix::TcamApp app(toolkit, bus);
     app.Context().serial = &serialLines;
+    app.Context().guidePulses = indiMount.get();
+    app.Context().guideLogPath = options->guideLog;
+    // With the simulator, the INDI mount points the sky: its reported coordinates move the star.
+    std::unique_ptr<nuvix::indi::IndiPointing> indiPointing;
+    if (options->simulate && indiMount) {
+        indiPointing = std::make_unique<nuvix::indi::IndiPointing>(
+            *indiMount, [&app] { return static_cast<double>(app.State().parameters.arcsecPerPixel); });
+        sky.SetMount(indiPointing.get());
+    }
     toolkit.OnDisplayLost([&] {
         app.StoreParameters();
         return app.ParametersNotStored() ? kExitSettingsNotStored : 1;

@@ -25,6 +25,13 @@ expect 2 --serial
 expect 2 --serial COM5=/dev/ttyUSB0
 expect 2 --serial COM1=
 expect 2 --serial=COM1
+expect 2 --indi
+expect 2 --indi host:0
+expect 2 --indi host:port
+expect 2 --indi=:7624
+expect 2 --indi-mount "Telescope Simulator"
+expect 2 --guide-log
+expect 2 --guide-log=
 expect 2 --parport=
 expect 2 --parport ""
 expect 2 --simulate=bogus-after=1s
@@ -42,5 +49,8 @@ reason /dev/null "/dev/null is not a parallel port device"
 reason /nonexistent/parport7 "/nonexistent/parport7 does not exist (is the ppdev module loaded?)"
 "$nuvix" --help | grep -q -- "--serial COMn=PATH" || { echo "--serial missing from the help"; fail=1; }
 "$nuvix" --help | grep -q "3 this session.s settings could not be stored" || { echo "exit status 3 missing from the help"; fail=1; }
+for option in "--indi HOST\[:PORT\]" "--indi-mount DEVICE" "--guide-log PATH"; do
+  "$nuvix" --help | grep -q -- "$option" || { echo "$option missing from the help"; fail=1; }
+done
 [ "$("$nuvix" --version)" = "Nuvix $version" ] || { echo "version line is not \"Nuvix $version\""; fail=1; }
 exit $fail

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppState.h"
+#include "guiding/GuidePulseSink.h"
 #include "image/FramePipeline.h"
 #include "platform/ports/PortBus.h"
 #include "platform/ports/SerialPorts.h"
@@ -18,6 +19,10 @@ struct AppContext {
     FrameBuffers::BlockSource bufferSource = {};
     // The lines behind the serial ports' UARTs; null: no line is ever set up.
     SerialPorts* serial = nullptr;
+    // A mount that also takes every frame's corrections as timed pulses; null: none.
+    GuidePulseSink* guidePulses = nullptr;
+    // Where guided frames are logged; empty: no log.
+    std::string guideLogPath = {};
 };
 
 }  // namespace nuvix

@@ -1,6 +1,6 @@
 #include "app/ExposureDisplay.h"
 
-#include "app/NumberFormat.h"
+#include "platform/text/NumberText.h"
 
 #include <array>
 

@@ -2,12 +2,14 @@
 
 #include "app/ExposureDisplay.h"
 #include "app/NuvixMainWindow.h"
+#include "app/TcamApp.h"
 #include "camera/QuickCam.h"
 #include "capture/IntegrationWindow.h"
 #include "capture/PhotoDialog.h"
 #include "image/LiveView.h"
 #include "params/ImageScale.h"
 #include "params/ParamSession.h"
+#include "params/tparawin.h"
 #include "platform/ui/Toolkit.h"
 
 #include <algorithm>
@@ -61,7 +63,7 @@ NuvixWindow::NuvixWindow(ui::Toolkit& toolkit, AppContext& context, NuvixMainWin
     tracking.boxTop = 70;
     tracking.starX = 0;
     tracking.starY = 0;
-    // The histogram and energy windows are created here by the subsystems that own them.
+    CreateAnalysisWindows();
     CreateGuidingWindows();
     CreateCaptureWindows();
     CreateControls();
@@ -90,13 +92,26 @@ void NuvixWindow::CreateControls()
     trackButton_ = FindControl(450);
 }
 
+void NuvixWindow::CreateAnalysisWindows()
+{
+    const SharedDrawing& drawing = mainWindow_.Drawing();
+    histwin_ = std::make_unique<THistwin>(Kit(), mainWindow_, state_.analysis, state_.panel, drawing);
+    // Right of the main window, where it was first placed.
+    const gfx::Point energyAt{state_.placement.mainWindowX + 541, state_.placement.mainWindowY};
+    energy_ = std::make_unique<specwin>(Kit(), mainWindow_, energyAt, state_.tracking, drawing);
+}
+
 void NuvixWindow::CreateGuidingWindows()
 {
     ui::Toolkit& kit = Kit();
     const SharedDrawing& drawing = mainWindow_.Drawing();
     trackwin_ = std::make_unique<Trackwin>(kit, &mainWindow_, state_.parameters, drawing);
-    const CorrectionLinks links{state_.tracking, state_.parameters, state_.output,
-                                context_.bus,    kit.GetClock(),    *trackwin_};
+    if (!context_.guideLogPath.empty()) {
+        guideLog_ = std::make_unique<GuideLog>(context_.guideLogPath, kMainWindowCaption);
+    }
+    const CorrectionLinks links{state_.tracking, state_.parameters,    state_.output,
+                                context_.bus,    kit.GetClock(),       *trackwin_,
+                                state_.analysis, context_.guidePulses, guideLog_.get()};
     optowin_ = std::make_unique<TOptowin>(kit, mainWindow_, links, drawing);
 }
 
@@ -143,10 +158,11 @@ void NuvixWindow::CmReticle()
 
 void NuvixWindow::CmTrack()
 {
-    // The button names what the next click does. The energy graph window is shown and reset
-    // when guiding starts, and hidden when it stops.
+    // The button names what the next click does.
     TrackingState& tracking = state_.tracking;
     trackButton_->SetText(tracking.trackingOn ? "Track" : "Track OFF");
+    energy_->Show(!tracking.trackingOn);
+    if (!tracking.trackingOn) energy_->ResetStatistics();
     tracking.ToggleGuiding();
 }
 
@@ -164,7 +180,11 @@ void NuvixWindow::CmUseDark()
 
 void NuvixWindow::CmParameters()
 {
-    // The parameter dialog runs here, followed by putting the chosen protocol into force.
+    const ShellPlacement& shell = state_.placement;
+    tparawin dialog(Kit(), this, state_.parameters, {shell.mainWindowX + 330, shell.mainWindowY + 30});
+    dialog.Execute();
+    // However it was closed: the protocol and port in the record are put into force again.
+    ApplyProtocol();
 }
 
 }  // namespace nuvix

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/THistwin.h"
+#include "analysis/specwin.h"
 #include "app/AppContext.h"
 #include "camera/CameraLink.h"
 #include "capture/PictureOwner.h"
@@ -54,6 +56,8 @@ public:
     bool ReticleOn() const { return reticleOn_; }
     Trackwin& Indicators() { return *trackwin_; }
     TOptowin& DeltaPanel() { return *optowin_; }
+    THistwin& Histogram() { return *histwin_; }
+    specwin& EnergyGraph() { return *energy_; }
 
 protected:
     void SetupWindow() override;
@@ -67,6 +71,7 @@ private:
     static const ui::CommandEntry<NuvixWindow> kCommands[];
 
     void CreateControls();
+    void CreateAnalysisWindows();
     void CreateGuidingWindows();
     void LoadParameters();
     void DetectCameraAtStart();
@@ -114,6 +119,9 @@ private:
     std::unique_ptr<TOptowin> optowin_;
     std::unique_ptr<compwin> integrationWindow_;
     std::unique_ptr<tphotowin> photoDialog_;
+    std::unique_ptr<THistwin> histwin_;
+    std::unique_ptr<specwin> energy_;
+    std::unique_ptr<GuideLog> guideLog_;
 };
 
 }  // namespace nuvix

@@ -16,8 +16,10 @@ namespace nuvix {
 void NuvixWindow::SetupWindow()
 {
     // Created after the image window, the delta panel lies over its lower left corner.
+    histwin_->Create();
     optowin_->Create();
     trackwin_->Create();
+    energy_->Create();
     backBuffer_.Resize(liveview::kBackBufferWidth, liveview::kBackBufferHeight);
     firstTick_ = true;
     displayInfo_ = BuildDisplayInfo();

@@ -9,9 +9,10 @@ void NuvixWindow::ShowFrame()
 {
     const TrackingState& tracking = state_.tracking;
     const SharedDrawing& drawing = mainWindow_.Drawing();
-    // The histogram is updated here, and, while guiding, the energy graph, by the windows that
-    // own them.
-    optowin_->SendCorrections(tracking.trackingOn && !tracking.guidingSuspended);
+    const bool guiding = tracking.trackingOn && !tracking.guidingSuspended;
+    histwin_->Update();
+    optowin_->SendCorrections(guiding);
+    if (guiding) energy_->Update();
 
     gfx::Canvas back(backBuffer_);
     liveview::DrawPicture(back, buffers_.frame, colourIndex_, palette_);

@@ -6,6 +6,20 @@
 
 namespace nuvix {
 
+const char* ProtocolName(int32_t protocol)
+{
+    switch (protocol) {
+    case kStellonStandard:
+        return "Stellon standard";
+    case kLx200:
+        return "LX200";
+    case kVirtualDiodes:
+        return "Diodes virtuelles";
+    default:
+        return "";
+    }
+}
+
 bool SetupSerialPort(SerialPorts* ports, CorrectionOutput& output, int portNumber, int baudRate)
 {
     if (portNumber >= 1 && portNumber <= 4) output.uartBase = kUartBases[static_cast<size_t>(portNumber - 1)];

@@ -13,6 +13,8 @@ class Window;
 
 // How corrections leave the system: command bytes on a serial line, or the on-screen indicators.
 enum Protocol : int32_t { kStellonStandard = 0, kLx200 = 1, kVirtualDiodes = 2 };
+// The protocol's name as the parameter dialog lists it; empty for a value from elsewhere.
+const char* ProtocolName(int32_t protocol);
 
 // The serial output's own state.
 struct CorrectionOutput {

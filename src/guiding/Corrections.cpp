@@ -50,4 +50,31 @@ std::string PerCentText(const AxisCorrection& correction)
     return std::to_string(perCent) + "%";
 }
 
+GuidePulse PulseFor(Axis axis, const AxisCorrection& correction, int32_t error)
+{
+    GuidePulse pulse;
+    if (axis == Axis::Ra) {
+        pulse.direction = error >= 0 ? GuideDirection::East : GuideDirection::West;
+    } else {
+        pulse.direction = error >= 0 ? GuideDirection::North : GuideDirection::South;
+    }
+    pulse.ms = (correction.pulseCode * 1000 + kLongestPulseCode / 2) / kLongestPulseCode;
+    return pulse;
+}
+
+char DirectionLetter(GuideDirection direction)
+{
+    switch (direction) {
+    case GuideDirection::North:
+        return 'N';
+    case GuideDirection::South:
+        return 'S';
+    case GuideDirection::East:
+        return 'E';
+    case GuideDirection::West:
+        return 'W';
+    }
+    return '?';
+}
+
 }  // namespace nuvix

@@ -38,4 +38,19 @@ uint8_t ClosingByte(Axis axis, int32_t error);
 // "--%" for an axis without gain.
 std::string PerCentText(const AxisCorrection& correction);
 
+// Where a correction moves the mount, for outputs that name directions (timed guide pulses, the
+// guide log). An error of zero or more after the inversion flags is east on AD and north on DEC,
+// the ways a star left of or above its reference is brought back on a picture with north up and
+// east to the left, as the sky is seen; the inversion flags fix any other orientation.
+enum class GuideDirection { North, South, East, West };
+
+struct GuidePulse {
+    GuideDirection direction = GuideDirection::East;
+    int ms = 0;  // 0: no pulse
+};
+
+// The correction as a timed pulse: 1/63 s per unit, to the nearest millisecond.
+GuidePulse PulseFor(Axis axis, const AxisCorrection& correction, int32_t error);
+char DirectionLetter(GuideDirection direction);
+
 }  // namespace nuvix

@@ -110,6 +110,11 @@ int NudgeFromStar(int nudge, int32_t population, uint8_t threshold, bool darkSpo
 
 }  // namespace
 
+bool StarLost(int32_t population)
+{
+    return population < kFewestStarPixels || population > kMostStarPixels;
+}
+
 ExposureChange AnalyseFrame(const FrameBytes& frame, const AnalysisSettings& settings, TrackingState& tracking,
                             AnalysisResults& results, uint16_t& whiteBalance)
 {
@@ -134,7 +139,7 @@ ExposureChange AnalyseFrame(const FrameBytes& frame, const AnalysisSettings& set
     tracking.starX = AxisPosition(results.columnProfile, halfWindow, 1);
     tracking.starY = AxisPosition(results.rowProfile, halfWindow, 0);
 
-    if (tracking.trackingOn && (results.population < kFewestStarPixels || results.population > kMostStarPixels)) {
+    if (tracking.trackingOn && StarLost(results.population)) {
         // No correction is better than a wrong one.
         tracking.starX = tracking.refX - tracking.boxLeft;
         tracking.starY = tracking.refY - tracking.boxTop;

@@ -25,6 +25,9 @@ enum class ExposureChange { None, Longer, Shorter };
 // With automatic white balance, `whiteBalance` is nudged toward a usable star and the result
 // says whether the exposure should change. An axis whose profile is empty reads 0, so no
 // cross-hair is ever drawn from an earlier frame's position.
+// Too few star pixels in the box (lost) or too many (swamped) to measure a position from.
+bool StarLost(int32_t population);
+
 ExposureChange AnalyseFrame(const FrameBytes& frame, const AnalysisSettings& settings, TrackingState& tracking,
                             AnalysisResults& results, uint16_t& whiteBalance);
 

@@ -2,7 +2,9 @@
 
 #include "guiding/Corrections.h"
 #include "guiding/Trackwin.h"
+#include "platform/ui/Toolkit.h"
 
+#include <optional>
 #include <string>
 
 namespace nuvix {
@@ -22,6 +24,19 @@ TOptowin::TOptowin(ui::Toolkit& toolkit, ui::Window& mainWindow, CorrectionLinks
 {
 }
 
+void TOptowin::SetupWindow()
+{
+    if (links_.sink) SetTimer(kSinkNoticeTimer, kSinkNoticePeriodMs);
+}
+
+void TOptowin::Timer(int id)
+{
+    if (id != kSinkNoticeTimer || !links_.sink) return;
+    if (const std::optional<SinkNotice> notice = links_.sink->TakeNotice()) {
+        Kit().MessageBox(this, notice->text, notice->caption);
+    }
+}
+
 void TOptowin::Paint(gfx::Canvas& canvas)
 {
     canvas.SetBrush(gfx::Brush::Black());
@@ -35,7 +50,10 @@ void TOptowin::SendCorrections(bool guide)
     canvas.SetBackgroundColor(gfx::kBlack);
     canvas.SetTextColor(kTextColour);
     canvas.SetFont(drawing_.smallFont.get());
-    if (!guide) return;
+    if (!guide) {
+        if (links_.log) links_.log->End();
+        return;
+    }
 
     int32_t dx = links_.tracking.DeltaX();
     int32_t dy = links_.tracking.DeltaY();
@@ -48,8 +66,13 @@ void TOptowin::SendCorrections(bool guide)
     const AxisCorrection ad = CorrectionFor(dx, CorrectionGain(record.pixelSize, record.focalLength, record.raSpeed));
     const AxisCorrection dec = CorrectionFor(dy, CorrectionGain(record.pixelSize, record.focalLength, record.decSpeed));
     // Inversion turns the direction only: the length was taken from the error as measured.
+    const int32_t measuredX = dx;
+    const int32_t measuredY = dy;
     if (record.invertRa) dx = -dx;
     if (record.invertDec) dy = -dy;
+    // The sink returns at once, so its pulses start while the serial bytes are still going out.
+    const FramePulses pulses{PulseFor(Axis::Ra, ad, dx), PulseFor(Axis::Dec, dec, dy)};
+    if (links_.sink) links_.sink->Send(pulses);
 
     const auto send = [&](Axis axis, const AxisCorrection& correction, int32_t error, gfx::Point at) {
         const bool flagged = correction.saturated || !correction.usable;
@@ -69,6 +92,31 @@ void TOptowin::SendCorrections(bool guide)
     send(Axis::Ra, ad, dx, {75, 10});
     links_.clock.WaitMilliseconds(kGapMs);
     send(Axis::Dec, dec, dy, {75, 33});
+    if (links_.log) LogFrame(measuredX, measuredY, pulses);
+}
+
+void TOptowin::LogFrame(int32_t dx, int32_t dy, const FramePulses& pulses)
+{
+    GuideLog& log = *links_.log;
+    const tparam& record = *links_.parameters.params;
+    const int32_t now = links_.clock.ElapsedMilliseconds();
+    if (!log.InSession()) {
+        GuideLogSession session;
+        session.arcsecPerPixel = links_.parameters.arcsecPerPixel;
+        session.focalLengthMm = record.focalLength * 10.0;
+        session.raSpeed = record.raSpeed;
+        session.decSpeed = record.decSpeed;
+        session.invertRa = record.invertRa;
+        session.invertDec = record.invertDec;
+        const std::string mount = links_.sink ? links_.sink->MountName() : std::string();
+        session.mount = mount.empty() ? ProtocolName(record.protocol) : "INDI " + mount;
+        session.lockX = links_.tracking.refX;
+        session.lockY = links_.tracking.refY;
+        log.Begin(session, now);
+    }
+    log.Frame({dx, dy, record.invertRa, record.invertDec, pulses, links_.analysis.population}, now);
+    // Guiding goes on without its log.
+    if (log.TakeFailure()) Kit().MessageBox(this, "Journal de guidage impossible à écrire", "Erreur");
 }
 
 }  // namespace nuvix

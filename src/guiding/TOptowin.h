@@ -2,6 +2,8 @@
 
 #include "app/SharedDrawing.h"
 #include "guiding/CorrectionOutput.h"
+#include "guiding/GuideLog.h"
+#include "guiding/GuidePulseSink.h"
 #include "guiding/TrackingState.h"
 #include "params/ParameterState.h"
 #include "platform/clock/Clock.h"
@@ -20,23 +22,36 @@ struct CorrectionLinks {
     PortBus& bus;
     Clock& clock;
     Trackwin& indicators;
+    const AnalysisResults& analysis;
+    // Further destinations of the corrections; null for none.
+    GuidePulseSink* sink = nullptr;
+    GuideLog* log = nullptr;
 };
 
 // The small panel under the "Track" button where every guided frame's errors and the size of
 // each correction are written.
 class TOptowin : public ui::Window {
 public:
+    // Asks the pulse sink what the user must be told.
+    static constexpr int kSinkNoticeTimer = 5;
+    static constexpr int kSinkNoticePeriodMs = 250;
+
     TOptowin(ui::Toolkit& toolkit, ui::Window& mainWindow, CorrectionLinks links, const SharedDrawing& drawing);
 
     // Once per frame: clears the panel and, when `guide` (guiding on and not suspended), turns
     // the guide error into one correction per axis, AD from Delta X then DEC from Delta Y, sent
-    // under the record's protocol and written on the panel.
+    // under the record's protocol and written on the panel. The same corrections go to the pulse
+    // sink and the guide log.
     void SendCorrections(bool guide);
 
 protected:
+    void SetupWindow() override;
     void Paint(gfx::Canvas& canvas) override;
+    void Timer(int id) override;
 
 private:
+    void LogFrame(int32_t dx, int32_t dy, const FramePulses& pulses);
+
     CorrectionLinks links_;
     const SharedDrawing& drawing_;
 };

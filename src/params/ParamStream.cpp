@@ -172,6 +172,24 @@ bool ReadFields(ByteReader& in, bool shortIntegers, ParseResult& result)
     return true;
 }
 
+// A port or a protocol that the dialog cannot show is replaced. Corrections then go to the
+// on-screen indicators, never to a serial device the observer did not choose.
+void KeepOutputKnown(ParseResult& result)
+{
+    tparam& record = result.record;
+    const tparam defaults;
+    const bool portKnown = record.comPort >= 0 && record.comPort < kPortCount;
+    const bool protocolKnown = record.protocol >= 0 && record.protocol < kProtocolCount;
+    if (portKnown && protocolKnown) return;
+    if (!portKnown) record.comPort = defaults.comPort;
+    // Both serial protocols would use the port; the default protocol uses none.
+    record.protocol = defaults.protocol;
+    if (!result.malformed) {
+        result.malformed = true;
+        result.reason = "port série ou protocole inconnu, remplacé par « Diodes virtuelles »";
+    }
+}
+
 ParseResult& Fault(ParseResult& result, std::string reason)
 {
     // A structural fault says more than a bad value found before it.
@@ -246,7 +264,9 @@ ParseResult ParseParams(std::span<const uint8_t> bytes)
     // The class version is read and not used: there has only ever been one.
     if (version != 0 && !in.U32()) return Fault(result, kTruncated);
 
-    if (!ReadFields(in, version == 0, result)) return Fault(result, kTruncated);
+    const bool whole = ReadFields(in, version == 0, result);
+    KeepOutputKnown(result);
+    if (!whole) return Fault(result, kTruncated);
 
     const auto end = in.Byte();
     if (!end) return Fault(result, kTruncated);

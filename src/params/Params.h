@@ -30,6 +30,11 @@ struct tparam {
     friend bool operator==(const tparam&, const tparam&) = default;
 };
 
+// The serial ports COM1 to COM4 and the three protocols ("Stellon standard", "LX200",
+// "Diodes virtuelles") a record can name.
+inline constexpr int32_t kPortCount = 4;
+inline constexpr int32_t kProtocolCount = 3;
+
 // The camera settings are 16-bit; the record keeps them as int32 and they are restored from the
 // low 16 bits.
 constexpr uint16_t Low16(int32_t value)

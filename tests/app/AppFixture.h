@@ -6,14 +6,18 @@
 #include "params/ParamFile.h"
 #include "platform/headless/HeadlessToolkit.h"
 #include "platform/ports/PortBus.h"
+#include "platform/ports/SerialPorts.h"
 #include "sim/SimCamera.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace nuvix::testing {
 
@@ -33,6 +37,45 @@ private:
     std::filesystem::path path_;
 };
 
+// The serial ports as the program sets them up: every device-control text, accepted.
+struct FakeSerialPorts final : SerialPorts {
+    bool Configure(const std::string& lineSettings) override
+    {
+        texts.push_back(lineSettings);
+        return true;
+    }
+    std::vector<std::string> texts;
+};
+
+// How many pixels of the window's rectangle have the colour.
+inline int CountPixels(const ui::Window& w, gfx::Rect r, gfx::Color c)
+{
+    int n = 0;
+    for (int y = std::max(r.top, 0); y < std::min(r.bottom, w.Surface().Height()); ++y)
+        for (int x = std::max(r.left, 0); x < std::min(r.right, w.Surface().Width()); ++x)
+            n += w.Surface().At(x, y) == c.ToPixel();
+    return n;
+}
+
+// Whether the window shows the text at that place as a canvas draws it there on black.
+inline bool ShowsText(const ui::Window& window, gfx::Point at, std::string_view text, const gfx::Font* font,
+                      gfx::Color colour)
+{
+    gfx::Bitmap expected(window.Surface().Width(), window.Surface().Height(), gfx::kBlack.ToPixel());
+    gfx::Canvas canvas(expected);
+    canvas.SetFont(font);
+    canvas.SetTextColor(colour);
+    canvas.SetBackgroundColor(gfx::kBlack);
+    canvas.DrawText(at, text);
+    const gfx::Size extent = canvas.TextExtent(text);
+    for (int y = at.y; y < at.y + extent.height; ++y) {
+        for (int x = at.x; x < at.x + extent.width; ++x) {
+            if (expected.Contains(x, y) && expected.At(x, y) != window.Surface().At(x, y)) return false;
+        }
+    }
+    return extent.width > 0;
+}
+
 // A whole application on the headless desktop, over whatever the bus holds.
 class AppHarness {
 public:
@@ -43,6 +86,8 @@ public:
         app = std::make_unique<TcamApp>(kit, bus, paramFile.empty() ? (dir / "campar.dat").string() : paramFile);
         app->Context().bufferSource = std::move(bufferSource);
         app->Context().serial = serial;
+        app->Context().guidePulses = guidePulses;
+        app->Context().guideLogPath = guideLogPath;
         app->InitMainWindow();
         kit.Pump();
     }
@@ -57,6 +102,8 @@ public:
     headless::HeadlessToolkit kit;
     PortBus bus;
     SerialPorts* serial = nullptr;
+    GuidePulseSink* guidePulses = nullptr;
+    std::string guideLogPath;
     std::unique_ptr<TcamApp> app;
 };
 

@@ -2,22 +2,15 @@
 
 #include "guiding/CorrectionOutput.h"
 
+#include <deque>
 #include <vector>
 
 using nuvix::testing::AppHarness;
+using nuvix::testing::CountPixels;
+using nuvix::testing::FakeSerialPorts;
 
 namespace nuvix {
 namespace {
-
-// The serial ports as the program sets them up: every device-control text, accepted.
-struct FakeSerialPorts final : SerialPorts {
-    bool Configure(const std::string& lineSettings) override
-    {
-        texts.push_back(lineSettings);
-        return true;
-    }
-    std::vector<std::string> texts;
-};
 
 // What reaches the UARTs, with the fake clock's time of each byte.
 struct TimedUarts final : PortDevice {
@@ -36,11 +29,27 @@ struct TimedUarts final : PortDevice {
     std::vector<Byte> bytes;
 };
 
+// A mount that takes timed pulses: what it was sent, and notices for the user.
+struct FakeSink final : GuidePulseSink {
+    void Send(const FramePulses& pulses) override { sent.push_back(pulses); }
+    std::optional<SinkNotice> TakeNotice() override
+    {
+        if (notices.empty()) return std::nullopt;
+        SinkNotice notice = notices.front();
+        notices.pop_front();
+        return notice;
+    }
+    std::string MountName() const override { return "Test"; }
+    std::vector<FramePulses> sent;
+    std::deque<SinkNotice> notices;
+};
+
 class GuidingOutput : public ::testing::Test {
 protected:
     GuidingOutput() : uarts(h.kit.Clock())
     {
         h.serial = &serial;
+        h.guidePulses = &sink;
         AttachUarts(h.bus, uarts);
     }
     // A record whose scale is 2 arc seconds per pixel, so that 7.5 arc seconds per second
@@ -71,18 +80,19 @@ protected:
         return values;
     }
     gfx::Pixel PanelPixel(int x, int y) { return h.Image().DeltaPanel().Surface().At(x, y); }
-    int PixelsOf(ui::Window& w, gfx::Rect r, gfx::Color c)
+
+    int Boxes(const std::string& text, const std::string& caption) const
     {
         int n = 0;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                n += w.Surface().At(x, y) == c.ToPixel();
+        for (const auto& box : h.kit.MessageBoxes())
+            n += box.text == text && box.caption == caption;
         return n;
     }
 
     AppHarness h;
     FakeSerialPorts serial;
     TimedUarts uarts;
+    FakeSink sink;
 };
 
 TEST_F(GuidingOutput, ProtocolPutIntoForceAtStart)
@@ -97,7 +107,10 @@ TEST_F(GuidingOutput, ProtocolPutIntoForceAtStart)
         {kStellonStandard, 0, {"COM1 9600,n,8,1"}, false, port::kCom1},
         {kLx200, 1, {"COM2  300,n,8,1"}, false, port::kCom2},
         {kVirtualDiodes, 3, {}, true, 0},
-        {kStellonStandard, 7, {"COM0 9600,n,8,1"}, false, 0},  // a port from elsewhere names none
+        // A port or protocol the file should not hold: the indicators, and no line is set up.
+        {kStellonStandard, 7, {}, true, 0},
+        {kLx200, -1, {}, true, 0},
+        {5, 1, {}, true, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.protocol);
@@ -112,6 +125,9 @@ TEST_F(GuidingOutput, ProtocolPutIntoForceAtStart)
         EXPECT_EQ(ports.texts, c.texts);
         EXPECT_EQ(one.Image().Indicators().IsVisible(), c.indicatorsShown);
         EXPECT_EQ(one.State().output.uartBase, c.uart);
+        // Told at the first tick, with the camera's message.
+        const bool corrected = c.comPort < 0 || c.comPort > 3 || c.protocol > kVirtualDiodes;
+        EXPECT_EQ(one.State().parameters.pendingMessage.find("Diodes virtuelles") != std::string::npos, corrected);
     }
 }
 
@@ -122,6 +138,12 @@ TEST_F(GuidingOutput, SerialBytesPerFrameAdThenDecWithTheirGaps)
     const int32_t t0 = h.kit.Clock().PeekMilliseconds();
     h.Image().DeltaPanel().SendCorrections(true);
     ASSERT_EQ(Sent(), (std::vector<uint8_t>{0xC9, 0x00, 0xFE, 0x03}));
+    // The same corrections as timed pulses: 50 units of 1/63 s east, DEC cut to one second south.
+    ASSERT_EQ(sink.sent.size(), 1u);
+    EXPECT_EQ(sink.sent[0].ra.direction, GuideDirection::East);
+    EXPECT_EQ(sink.sent[0].ra.ms, 794);
+    EXPECT_EQ(sink.sent[0].dec.direction, GuideDirection::South);
+    EXPECT_EQ(sink.sent[0].dec.ms, 1000);
     for (const auto& b : uarts.bytes)
         EXPECT_EQ(b.address, port::kCom1);
     EXPECT_EQ(uarts.bytes[1].atMs - uarts.bytes[0].atMs, 5);
@@ -129,8 +151,8 @@ TEST_F(GuidingOutput, SerialBytesPerFrameAdThenDecWithTheirGaps)
     EXPECT_EQ(uarts.bytes[3].atMs - uarts.bytes[2].atMs, 5);
     EXPECT_GE(uarts.bytes[0].atMs, t0);
     // "99%" of the saturated DEC correction is red; "79%" of AD is not.
-    EXPECT_GT(PixelsOf(h.Image().DeltaPanel(), {75, 33, 100, 46}, {255, 0, 0}), 0);
-    EXPECT_EQ(PixelsOf(h.Image().DeltaPanel(), {75, 10, 100, 23}, {255, 0, 0}), 0);
+    EXPECT_GT(CountPixels(h.Image().DeltaPanel(), {75, 33, 100, 46}, {255, 0, 0}), 0);
+    EXPECT_EQ(CountPixels(h.Image().DeltaPanel(), {75, 10, 100, 23}, {255, 0, 0}), 0);
 }
 
 TEST_F(GuidingOutput, InversionTurnsTheDirectionOnly)
@@ -139,6 +161,8 @@ TEST_F(GuidingOutput, InversionTurnsTheDirectionOnly)
     Error(3, 0);
     h.Image().DeltaPanel().SendCorrections(true);
     EXPECT_EQ(Sent(), (std::vector<uint8_t>{0xC8, 0x01, 0x03, 0x02}));
+    ASSERT_EQ(sink.sent.size(), 1u);
+    EXPECT_EQ(sink.sent[0].ra.direction, GuideDirection::West);
 }
 
 TEST_F(GuidingOutput, NothingWhenNotGuidingAndNothingOnTheLineUnderTheOtherProtocols)
@@ -148,6 +172,8 @@ TEST_F(GuidingOutput, NothingWhenNotGuidingAndNothingOnTheLineUnderTheOtherProto
         AppHarness one;
         TimedUarts line(one.kit.Clock());
         AttachUarts(one.bus, line);
+        FakeSink mount;
+        one.guidePulses = &mount;
         tparam record;
         record.protocol = protocol;
         one.StoreRecord(record);
@@ -156,11 +182,13 @@ TEST_F(GuidingOutput, NothingWhenNotGuidingAndNothingOnTheLineUnderTheOtherProto
         t.refX = t.boxLeft + 5;
         one.Image().DeltaPanel().SendCorrections(false);
         EXPECT_TRUE(line.bytes.empty());
+        EXPECT_TRUE(mount.sent.empty());
         // Below its top strip the panel is black.
         EXPECT_EQ(one.Image().DeltaPanel().Surface().At(60, 20), gfx::kBlack.ToPixel());
-        if (protocol == kStellonStandard) continue;
+        // The pulse sink takes the corrections whatever the protocol.
         one.Image().DeltaPanel().SendCorrections(true);
-        EXPECT_TRUE(line.bytes.empty());
+        EXPECT_EQ(mount.sent.size(), 1u);
+        EXPECT_EQ(line.bytes.empty(), protocol != kStellonStandard);
     }
 }
 
@@ -182,6 +210,29 @@ TEST_F(GuidingOutput, IndicatorsLightForTheCorrectionsLength)
     h.kit.AdvanceMs(500);
     EXPECT_EQ(opto.Surface().At(right.left + 3, right.top + 3), gfx::kBlack.ToPixel());
     EXPECT_FALSE(h.kit.TimerPeriodMs(opto, Trackwin::kAdPulseTimer));
+}
+
+TEST_F(GuidingOutput, SinkNoticesShownOnceEach)
+{
+    Start(kVirtualDiodes);
+    sink.notices = {{"Pas de monture INDI", "Erreur"}, {"Monture connectée : X", "INDI sur h:1"}};
+    h.kit.AdvanceMs(4 * TOptowin::kSinkNoticePeriodMs);
+    EXPECT_EQ(Boxes("Pas de monture INDI", "Erreur"), 1);
+    EXPECT_EQ(Boxes("Monture connectée : X", "INDI sur h:1"), 1);
+}
+
+// Guiding goes on without its log; the user hears of it once.
+TEST_F(GuidingOutput, AnUnwritableGuideLogIsToldOnce)
+{
+    h.guideLogPath = (h.dir / "no-such-folder" / "guide.txt").string();
+    Start(kVirtualDiodes);
+    for (int frame = 0; frame < 3; ++frame) {
+        Error(2, 0);
+        h.Image().DeltaPanel().SendCorrections(true);
+    }
+    h.kit.Pump();
+    EXPECT_EQ(Boxes("Journal de guidage impossible à écrire", "Erreur"), 1);
+    EXPECT_EQ(sink.sent.size(), 3u);
 }
 
 TEST_F(GuidingOutput, TrackButtonSwitchesGuiding)

@@ -1,7 +1,6 @@
 #include "AppFixture.h"
 
 #include "app/ExposureDisplay.h"
-#include "app/NumberFormat.h"
 #include "platform/gfx/FontMatch.h"
 
 #include <algorithm>
@@ -41,22 +40,6 @@ TEST(ExposureDisplay, LevelTableAndItsEnds)
     EXPECT_TRUE(std::isfinite(longest));
     EXPECT_GT(longest, 30'000.0f);
     EXPECT_LT(longest, 60'000.0f);
-}
-
-TEST(NumberFormat, GeneralFormatWithSignificantDigits)
-{
-    struct Case {
-        double value;
-        int digits;
-        const char* text;
-    };
-    const Case cases[] = {
-        {2534, 3, "2.53e+03"}, {968.4, 3, "968"},   {0.0123, 3, "0.0123"}, {0.00001234, 3, "1.23e-05"},
-        {1.5, 2, "1.5"},       {150, 2, "1.5e+02"}, {0.7734, 2, "0.77"},   {-3.25, 3, "-3.25"},
-        {200, 3, "200"},       {10, 2, "10"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(FormatGeneral(c.value, c.digits), c.text) << c.value;
 }
 
 class Panel : public ::testing::Test {

@@ -69,5 +69,28 @@ TEST(Corrections, UnusableOrHugeGains)
     EXPECT_TRUE(huge.saturated);
 }
 
+// A correction as a timed pulse: 1/63 s per unit to the nearest millisecond, east or north for an
+// error of zero or more.
+TEST(Corrections, TimedPulses)
+{
+    struct Case {
+        Axis axis;
+        int code;
+        int32_t error;
+        GuideDirection direction;
+        int ms;
+    };
+    const Case cases[] = {
+        {Axis::Ra, 50, 3, GuideDirection::East, 794},     {Axis::Ra, 50, -3, GuideDirection::West, 794},
+        {Axis::Dec, 63, 10, GuideDirection::North, 1000}, {Axis::Dec, 1, -1, GuideDirection::South, 16},
+        {Axis::Ra, 0, 0, GuideDirection::East, 0},        {Axis::Dec, 0, 0, GuideDirection::North, 0},
+    };
+    for (const Case& c : cases) {
+        const GuidePulse pulse = PulseFor(c.axis, {c.code, false, true}, c.error);
+        EXPECT_EQ(pulse.direction, c.direction) << c.code << " " << c.error;
+        EXPECT_EQ(pulse.ms, c.ms) << c.code << " " << c.error;
+    }
+}
+
 }  // namespace
 }  // namespace nuvix

@@ -11,6 +11,12 @@ inline uint32_t MillisecondsSince(int32_t start, int32_t now)
     return static_cast<uint32_t>(now) - static_cast<uint32_t>(start);
 }
 
+// The reading `ms` milliseconds before `now`, across the wrap-around as well.
+inline int32_t MillisecondsBefore(int32_t now, uint32_t ms)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(now) - ms);
+}
+
 // The one source of time for the system: milliseconds since start, polled waits and the
 // busy loops that pace the camera. A fake implementation lets tests jump instead of spin.
 class Clock {

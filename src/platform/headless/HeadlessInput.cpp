@@ -30,9 +30,7 @@ bool HeadlessToolkit::UserAction(ui::Window& window, Action&& action)
         Log(EventKind::InputIgnored, &window);
         return false;
     }
-    handlers_.Enter(clock_.NowNs());
     action();
-    handlers_.Leave(clock_.NowNs());
     Pump();
     return true;
 }
@@ -74,13 +72,7 @@ bool HeadlessToolkit::Focus(ui::Window& window, int id, bool gained)
         Log(EventKind::InputIgnored, &window, id);
         return false;
     }
-    return UserAction(window, [&] {
-        if (gained && window.FocusedControlId() != id) {
-            // The control that had the focus hears of losing it first.
-            if (ui::Control* previous = window.FindControl(window.FocusedControlId())) previous->UserFocus(false);
-        }
-        control->UserFocus(gained);
-    });
+    return UserAction(window, [&] { gained ? window.MoveFocus(*control) : control->UserFocus(false); });
 }
 
 bool HeadlessToolkit::LeftButtonDown(ui::Window& window, gfx::Point p)
@@ -129,7 +121,7 @@ bool HeadlessToolkit::Close(ui::Window& window)
 
 bool HeadlessToolkit::PressEnter(ui::Window& window)
 {
-    const ui::Control* focused = window.FindControl(window.FocusedControlId());
+    const ui::Control* focused = window.FocusedControl();
     if (focused && focused->Kind() == ui::ControlKind::PushButton) return Click(window, focused->Id());
     for (const auto& control : window.Controls()) {
         if (control->Kind() == ui::ControlKind::PushButton && control->Style().defaultButton) {
@@ -137,6 +129,13 @@ bool HeadlessToolkit::PressEnter(ui::Window& window)
         }
     }
     return UserAction(window, [&] { window.DispatchCommand(ui::Dialog::kOk, ui::notify::kClicked); });
+}
+
+bool HeadlessToolkit::PressTab(ui::Window& window, bool backward)
+{
+    auto* dialog = dynamic_cast<ui::Dialog*>(&window);
+    if (!dialog) return false;
+    return UserAction(window, [&] { dialog->TabToNextStop(backward); });
 }
 
 bool HeadlessToolkit::PressEscape(ui::Window& window)

@@ -82,9 +82,7 @@ void HeadlessToolkit::Pump()
         if (!window.IsCreated() || !window.IsVisible()) continue;
         Log(EventKind::Paint, &window);
         if (HeadlessWindowPeer* peer = PeerFor(window)) ++peer->MutableRecord().paints;
-        handlers_.Enter(clock_.NowNs());
         window.DispatchPaint();
-        handlers_.Leave(clock_.NowNs());
     }
 }
 
@@ -104,6 +102,12 @@ bool HeadlessToolkit::AdvanceToNextTimer()
     return next && FireNext(next->dueNs);
 }
 
+std::optional<int64_t> HeadlessToolkit::NextTimerDueNs() const
+{
+    const std::optional<ArmedTimer> next = timers_.Next();
+    return next ? std::optional<int64_t>(next->dueNs) : std::nullopt;
+}
+
 bool HeadlessToolkit::FireNext(int64_t limitNs)
 {
     const std::optional<ArmedTimer> timer = timers_.NextDue(limitNs);
@@ -112,9 +116,7 @@ bool HeadlessToolkit::FireNext(int64_t limitNs)
     Log(EventKind::TimerTick, timer->window, timer->id);
     timers_.BeginFiring(*timer);
     ++timerDepth_;
-    handlers_.Enter(clock_.NowNs());
     timer->window->DispatchTimer(timer->id);
-    handlers_.Leave(clock_.NowNs());
     --timerDepth_;
     timers_.EndFiring(*timer, clock_.NowNs());
     Pump();
@@ -174,9 +176,7 @@ std::optional<std::string> HeadlessToolkit::SaveFileDialog(ui::Window* owner, co
     if (!saveFileScripts_.empty()) {
         SaveFileScript script = std::move(saveFileScripts_.front());
         saveFileScripts_.pop_front();
-        handlers_.ModalBegin(clock_.NowNs());
         answer = script(request);
-        handlers_.ModalEnd(clock_.NowNs());
     }
     saveFiles_.push_back({request, owner ? owner->Caption() : std::string{}, answer});
     return answer;
@@ -192,6 +192,7 @@ int HeadlessToolkit::RunModal(ui::Dialog& dialog)
     const int run = ++dialogRuns_;
     dialogs_.push_back({run, dialog.Caption(), dialog.Layout().resourceId, 0, false, false, NowMs(), 0});
     dialog.Create();
+    dialog.FocusFirstTabStop();
     modalStack_.push_back(&dialog);
     Log(EventKind::DialogOpened, &dialog, dialog.Layout().resourceId);
     Pump();
@@ -199,9 +200,7 @@ int HeadlessToolkit::RunModal(ui::Dialog& dialog)
         DialogScript script = std::move(dialogScripts_.front());
         dialogScripts_.pop_front();
         if (RecordedDialog* record = DialogRecord(run)) record->scripted = true;
-        handlers_.ModalBegin(clock_.NowNs());
         script(dialog);
-        handlers_.ModalEnd(clock_.NowNs());
     }
     if (!dialog.IsEnded()) dialog.EndDialog(ui::Dialog::kCancel);
     const int result = dialog.Result();

@@ -3,7 +3,6 @@
 #include "platform/clock/FakeClock.h"
 #include "platform/headless/HeadlessRecords.h"
 #include "platform/headless/TimerQueue.h"
-#include "platform/ui/HandlerWatch.h"
 #include "platform/ui/Toolkit.h"
 
 #include <deque>
@@ -48,6 +47,8 @@ public:
     void AdvanceMs(int64_t ms);
     // Fires the next timer to come, whenever it is due; false when none is armed.
     bool AdvanceToNextTimer();
+    // When the next timer to come is due; empty when none is armed.
+    std::optional<int64_t> NextTimerDueNs() const;
     std::optional<int> TimerPeriodMs(const ui::Window& window, int id) const;
     std::optional<int64_t> TimerDueNs(const ui::Window& window, int id) const;
 
@@ -83,6 +84,8 @@ public:
     // button, else sends IDOK; Escape sends IDCANCEL.
     bool PressEnter(ui::Window& window);
     bool PressEscape(ui::Window& window);
+    // In a dialog, Tab moves the focus to the next tab stop (Shift+Tab: backward).
+    bool PressTab(ui::Window& window, bool backward = false);
 
     // Windows on screen (created), in creation order.
     const std::vector<ui::Window*>& Windows() const { return windows_; }
@@ -98,8 +101,6 @@ public:
     const std::vector<Event>& Events() const { return events_; }
     bool QuitRequested() const { return quitRequested_; }
     void ClearRecords();
-    // How long handlers held the thread in fake-clock time, modal dialogs' scripts left out.
-    ui::HandlerWatch& Handlers() { return handlers_; }
 
 private:
     friend class HeadlessWindowPeer;
@@ -151,7 +152,6 @@ private:
     std::vector<RecordedSaveFile> saveFiles_;
     std::vector<Event> events_;
     bool quitRequested_ = false;
-    ui::HandlerWatch handlers_;
 };
 
 }  // namespace nuvix::headless

@@ -66,7 +66,7 @@ void Control::SetFocus()
 
 bool Control::HasFocus() const
 {
-    return owner_.FocusedControlId() == id_;
+    return owner_.FocusedControl() == this;
 }
 
 void Control::UserClick()

@@ -12,6 +12,11 @@ gfx::Rect DialogUnitsToPixels(int x, int y, int width, int height)
 }
 
 namespace {
+bool TakesTab(const Control& control)
+{
+    return control.Style().tabStop && control.IsVisible() && control.IsEnabled();
+}
+
 gfx::Rect OuterRectFor(Toolkit& toolkit, const DialogTemplate& layout)
 {
     const ScreenMetrics m = toolkit.Metrics();
@@ -50,6 +55,33 @@ void Dialog::EndDialog(int result)
     ended_ = true;
     result_ = result;
     if (Peer()) Peer()->EndModal(result);
+}
+
+bool Dialog::TabToNextStop(bool backward)
+{
+    const auto& all = Controls();
+    const int count = static_cast<int>(all.size());
+    int current = -1;
+    for (int i = 0; i < count; ++i) {
+        if (all[static_cast<size_t>(i)].get() == FocusedControl()) current = i;
+    }
+    // Without a focused control, forward starts at the first control and backward at the last.
+    const int start = current >= 0 ? current : (backward ? count : -1);
+    for (int step = 1; step <= count; ++step) {
+        const int i = ((start + (backward ? -step : step)) % count + count) % count;
+        Control& control = *all[static_cast<size_t>(i)];
+        if (i == current) return false;
+        if (TakesTab(control)) {
+            MoveFocus(control);
+            return true;
+        }
+    }
+    return false;
+}
+
+void Dialog::FocusFirstTabStop()
+{
+    if (!FocusedControl()) TabToNextStop(false);
 }
 
 bool Dialog::Command(int id, int code)

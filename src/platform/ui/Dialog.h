@@ -48,6 +48,13 @@ public:
     int Result() const { return result_; }
     const DialogTemplate& Layout() const { return layout_; }
 
+    // Tab moves the focus to the next tab stop in template order, Shift+Tab to the previous one,
+    // round the end; false when no other control takes it.
+    bool TabToNextStop(bool backward);
+    // As the dialog appears: unless its set-up placed the focus, the first tab stop takes it, as
+    // the user's first Tab would give it.
+    void FocusFirstTabStop();
+
 protected:
     bool Command(int id, int code) override;
     void CloseRequested() override { EndDialog(kCancel); }

@@ -1,5 +1,6 @@
 #include "platform/ui/Window.h"
 
+#include "platform/ui/HandlerWatch.h"
 #include "platform/ui/Toolkit.h"
 
 #include <algorithm>
@@ -10,7 +11,32 @@ namespace nuvix::ui {
 namespace {
 // The system's window background before a window paints itself.
 constexpr gfx::Pixel kWindowBackground = gfx::Color{192, 192, 192}.ToPixel();
+
+HandlerWatch* handlerWatch = nullptr;
+
+// Tells the watch, if any, that a handler runs for the scope's life.
+class Watched {
+public:
+    Watched(const Window& window, const char* handler, int id = 0) : watch_(handlerWatch)
+    {
+        if (watch_) watch_->Began(window, handler, id);
+    }
+    ~Watched()
+    {
+        if (watch_) watch_->Ended();
+    }
+    Watched(const Watched&) = delete;
+    Watched& operator=(const Watched&) = delete;
+
+private:
+    HandlerWatch* watch_;
+};
 }  // namespace
+
+void SetHandlerWatch(HandlerWatch* watch)
+{
+    handlerWatch = watch;
+}
 
 Window::Window(Toolkit& toolkit, Window* parent, std::string caption, WindowStyle style, gfx::Rect outer, bool visible)
     : toolkit_(toolkit), parent_(parent), caption_(std::move(caption)), style_(style), outer_(outer), visible_(visible)
@@ -139,7 +165,14 @@ void Window::RemoveControls()
     for (auto& control : controls_)
         control->AttachPeer(nullptr);
     controls_.clear();
-    focusedId_ = -1;
+    focusedId_ = kNoControl;
+}
+
+void Window::MoveFocus(Control& to)
+{
+    if (Control* previous = FocusedControl(); previous && previous != &to) previous->UserFocus(false);
+    to.UserFocus(true);
+    if (to.Peer()) to.Peer()->FocusRequested();
 }
 
 void Window::SetTimer(int id, int periodMs)
@@ -172,32 +205,38 @@ void Window::Invalidate()
 
 void Window::DispatchCommand(int id, int code)
 {
+    const Watched watched(*this, "command", id);
     Command(id, code);
 }
 
 void Window::DispatchTimer(int id)
 {
+    const Watched watched(*this, "timer", id);
     Timer(id);
 }
 
 void Window::DispatchPaint()
 {
+    const Watched watched(*this, "paint");
     gfx::Canvas canvas = ClientCanvas();
     Paint(canvas);
 }
 
 void Window::DispatchLeftButtonDown(gfx::Point p)
 {
+    const Watched watched(*this, "left button");
     LeftButtonDown(p);
 }
 
 void Window::DispatchMouseMove(gfx::Point p, bool leftButtonHeld)
 {
+    const Watched watched(*this, "mouse move");
     MouseMove(p, leftButtonHeld);
 }
 
 void Window::DispatchSize(gfx::Size outerSize)
 {
+    const Watched watched(*this, "size");
     outer_ = gfx::Rect::FromSize(outer_.left, outer_.top, outerSize.width, outerSize.height);
     const gfx::Size client = ClientSizeFor(outerSize);
     if (client != ClientSize()) surface_.Resize(client.width, client.height, kWindowBackground);
@@ -206,6 +245,7 @@ void Window::DispatchSize(gfx::Size outerSize)
 
 void Window::DispatchMove(gfx::Point clientTopLeftOnScreen)
 {
+    const Watched watched(*this, "move");
     const gfx::Point origin = ClientOriginOnScreen();
     outer_ = gfx::Rect::FromSize(outer_.left + clientTopLeftOnScreen.x - origin.x,
                                  outer_.top + clientTopLeftOnScreen.y - origin.y, outer_.Width(), outer_.Height());
@@ -214,6 +254,7 @@ void Window::DispatchMove(gfx::Point clientTopLeftOnScreen)
 
 void Window::DispatchClose()
 {
+    const Watched watched(*this, "close");
     CloseRequested();
 }
 

@@ -93,7 +93,13 @@ public:
     void AddControls(std::span<const ControlPlacement> layout);
     Control* FindControl(int id) const;
     const std::vector<std::unique_ptr<Control>>& Controls() const { return controls_; }
+    // Controls nobody refers to share this id, which is also the focus when no control has it.
+    static constexpr int kNoControl = -1;
     int FocusedControlId() const { return focusedId_; }
+    Control* FocusedControl() const { return focusedId_ == kNoControl ? nullptr : FindControl(focusedId_); }
+    // The user (or a dialog key) moves the focus: the control that had it hears of losing it
+    // first, then the new one of gaining it, and the backend shows the move.
+    void MoveFocus(Control& to);
 
     // Periods below 10 ms run at 10 ms; negative ones at the longest period.
     static constexpr int kMinimumTimerPeriodMs = 10;
@@ -154,7 +160,7 @@ private:
     gfx::Bitmap surface_;
     std::vector<std::unique_ptr<Control>> controls_;
     std::set<int> timers_;
-    int focusedId_ = -1;
+    int focusedId_ = kNoControl;
     std::unique_ptr<WindowPeer> peer_;
 };
 

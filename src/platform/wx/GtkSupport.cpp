@@ -94,6 +94,43 @@ void KeepRequestedPosition(wxWindow& topLevel, int x, int y)
     }
 }
 
+namespace {
+
+using FocusCallback = std::function<void(bool)>;
+
+gboolean InnerFocusIn(GtkWidget*, GdkEvent*, gpointer data)
+{
+    (*static_cast<FocusCallback*>(data))(true);
+    return FALSE;
+}
+
+gboolean InnerFocusOut(GtkWidget*, GdkEvent*, gpointer data)
+{
+    (*static_cast<FocusCallback*>(data))(false);
+    return FALSE;
+}
+
+// Every widget below, internal children included: the list's button sits in a box.
+void ConnectInnerFocus(GtkWidget* widget, gpointer callback)
+{
+    g_signal_connect(widget, "focus-in-event", G_CALLBACK(InnerFocusIn), callback);
+    g_signal_connect(widget, "focus-out-event", G_CALLBACK(InnerFocusOut), callback);
+    if (GTK_IS_CONTAINER(widget)) gtk_container_forall(GTK_CONTAINER(widget), ConnectInnerFocus, callback);
+}
+
+}  // namespace
+
+void ReportInnerFocus(wxWindow& window, std::function<void(bool gained)> changed)
+{
+    GtkWidget* widget = window.GetHandle();
+    if (!widget || !GTK_IS_CONTAINER(widget)) return;
+    // The callback lives as long as the widget.
+    auto* callback = new FocusCallback(std::move(changed));
+    g_object_set_data_full(G_OBJECT(widget), "nuvix-inner-focus", callback,
+                           [](gpointer data) { delete static_cast<FocusCallback*>(data); });
+    gtk_container_forall(GTK_CONTAINER(widget), ConnectInnerFocus, callback);
+}
+
 void CloseNativeMessageBoxes()
 {
     GList* windows = gtk_window_list_toplevels();

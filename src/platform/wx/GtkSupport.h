@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class wxWindow;
 
 namespace nuvix::wx {
@@ -19,6 +21,10 @@ void MarkBareCheckBox(wxWindow& checkBox);
 // wx asks GTK to centre dialogs on their parent when they appear; ours go where the
 // program placed them.
 void KeepRequestedPosition(wxWindow& topLevel, int x, int y);
+
+// GTK gives a drop-down list's focus to a button inside it, of which wx hears nothing: the
+// callback is told when any widget inside the window gains or loses the focus.
+void ReportInnerFocus(wxWindow& window, std::function<void(bool gained)> changed);
 
 // Answers every open native message box (they run their own GTK loop), so that a quit
 // asked for while one is open can end the program.

@@ -153,15 +153,24 @@ void WxControlPeer::BindUserActions()
     case ui::ControlKind::BlackFrame:
         return;
     }
-    // Focus the program gave is already noted, so only the user's moves are reported.
     w.Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& event) {
         event.Skip();
-        if (!detached_ && !control_.HasFocus()) control_.UserFocus(true);
+        FocusChanged(true);
     });
     w.Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& event) {
         event.Skip();
-        if (!detached_ && control_.HasFocus()) control_.UserFocus(false);
+        FocusChanged(false);
     });
+    if (control_.Kind() == ui::ControlKind::DropDownList)
+        ReportInnerFocus(w, [this](bool gained) { FocusChanged(gained); });
+}
+
+void WxControlPeer::FocusChanged(bool gained)
+{
+    // Focus the program gave, or the dialog keys moved, is already noted: only the user's own
+    // moves are reported.
+    if (detached_ || gained == control_.HasFocus()) return;
+    control_.UserFocus(gained);
 }
 
 void WxControlPeer::SyncChecked()

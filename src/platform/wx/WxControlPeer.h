@@ -30,6 +30,7 @@ public:
 private:
     wxWindow* CreateWidget(wxWindow& client);
     void BindUserActions();
+    void FocusChanged(bool gained);
     void SyncChecked();
     void SyncText();
 

@@ -4,7 +4,6 @@
 #include "platform/ui/Dialog.h"
 #include "platform/wx/DisplayLoss.h"
 #include "platform/wx/GtkSupport.h"
-#include "platform/wx/LoopWatch.h"
 #include "platform/wx/WxSession.h"
 #include "platform/wx/WxText.h"
 #include "platform/wx/WxWindowPeer.h"
@@ -140,9 +139,7 @@ int WxToolkit::Run(std::function<void()> start, std::function<void()> stop)
         wxTheApp->CallAfter([&start] {
             if (start) start();
         });
-        StartLoopWatch();
         code = wxTheApp->OnRun();
-        StopLoopWatch();
         poll.Stop();
         // The windows are about to go: the work may no longer reach them.
         WatchDisplayLoss({});
@@ -241,6 +238,7 @@ int WxToolkit::RunModal(ui::Dialog& dialog)
 {
     if (!state_->running || state_->session.quitRequested) return ui::Dialog::kCancel;
     dialog.Create();
+    dialog.FocusFirstTabStop();
     // The dialog's set-up may already have ended it.
     if (WxWindowPeer* peer = WxWindowPeer::Of(&dialog); peer && !dialog.IsEnded()) peer->RunModalLoop();
     dialog.Destroy();

@@ -349,6 +349,15 @@ void WxWindowPeer::OnCharHook(wxKeyEvent& event)
     case WXK_ESCAPE:
         window_.DispatchCommand(ui::Dialog::kCancel, ui::notify::kClicked);
         return;
+    case WXK_TAB:
+        // The template's tab order, which GTK's own focus chain does not follow.
+        if (auto* dialog = dynamic_cast<ui::Dialog*>(&window_)) {
+            if (!event.ControlDown() && !event.AltDown()) {
+                dialog->TabToNextStop(event.ShiftDown());
+                return;
+            }
+        }
+        break;
     case WXK_RETURN:
     case WXK_NUMPAD_ENTER:
         // A focused button takes Enter itself; otherwise the default button, or IDOK.

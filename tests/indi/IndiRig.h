@@ -1,0 +1,152 @@
+#pragma once
+
+#include "app/AppFixture.h"
+#include "platform/indi/IndiMount.h"
+#include "platform/indi/IndiPointing.h"
+#include "sim/SimCamera.h"
+#include "sim/Sky.h"
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace nuvix::testing {
+
+// A private indiserver with INDI's telescope simulator on a free loopback port, driven by
+// scripts/indi-simulator; stopped, driver included, when the object goes.
+class SimulatorServer {
+public:
+    explicit SimulatorServer(std::filesystem::path dir) : dir_(std::move(dir)), port_(FreePort())
+    {
+        std::filesystem::create_directories(dir_);
+    }
+    ~SimulatorServer() { Run("stop " + Quoted(dir_.string())); }
+    SimulatorServer(const SimulatorServer&) = delete;
+    SimulatorServer& operator=(const SimulatorServer&) = delete;
+
+    // Starts it and sets the mount up (unparked, synced, tracking); a restart syncs the mount back
+    // to where it was first synced.
+    bool Start() { return Run("start " + Quoted(dir_.string()) + " " + std::to_string(port_) + " " + ra_); }
+    // Ends server and driver at once, as a crash would.
+    void Kill() { Run("kill " + Quoted(dir_.string())); }
+    indi::ServerAddress Address() const { return {"127.0.0.1", port_}; }
+
+private:
+    static int FreePort()
+    {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        int port = 0;
+        if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+            port = ntohs(address.sin_port);
+        }
+        if (fd >= 0) close(fd);
+        return port;
+    }
+    static std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+    // Runs the script; its last output line, when there is one, is the right ascension it synced to.
+    bool Run(const std::string& arguments)
+    {
+        FILE* out = popen((std::string(NUVIX_INDI_SIMULATOR) + " " + arguments).c_str(), "r");
+        if (!out) return false;
+        char line[128];
+        std::string last;
+        while (std::fgets(line, sizeof line, out))
+            last = line;
+        const bool ok = pclose(out) == 0;
+        while (!last.empty() && (last.back() == '\n' || last.back() == ' '))
+            last.pop_back();
+        if (ok && !last.empty() && ra_.empty()) ra_ = last;
+        return ok;
+    }
+
+    std::filesystem::path dir_;
+    int port_;
+    std::string ra_;
+};
+
+// The whole program headless on the simulated camera and sky, the sky pointed by a mount on a
+// real INDI server. The server keeps real time, so the program's fake clock is moved along with
+// the real one: each timer fires when real time reaches it.
+class IndiLoop : public ::testing::Test {
+protected:
+    IndiLoop() : server(h.dir / "indi"), camera(h.kit.Clock(), &sky) {}
+
+    // Starts the program guiding this server's mount, with a guide log when `logPath` is set.
+    void Start(const tparam& record, const std::string& logPath = {})
+    {
+        mount = std::make_unique<indi::IndiMount>(server.Address(), "");
+        pointing = std::make_unique<indi::IndiPointing>(
+            *mount, [this] { return static_cast<double>(h.State().parameters.arcsecPerPixel); });
+        sky.SetMount(pointing.get());
+        h.bus.Attach(port::kLptData, port::kLptControl, camera);
+        h.guidePulses = mount.get();
+        h.guideLogPath = logPath;
+        h.StoreRecord(record);
+        h.Start();
+    }
+
+    // Runs for `ms` of real time, or until `done`; `frame` after every frame shown.
+    void RunFor(int64_t ms, const std::function<bool()>& done = {}, const std::function<void()>& frame = {})
+    {
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point start = Clock::now();
+        const int64_t fakeStart = h.kit.Clock().NowNs();
+        int lastFrame = camera.FramesSent();
+        for (;;) {
+            const int64_t real = fakeStart + std::chrono::nanoseconds(Clock::now() - start).count();
+            if (real - fakeStart >= ms * 1'000'000 || (done && done())) return;
+            const std::optional<int64_t> due = h.kit.NextTimerDueNs();
+            if (due && *due <= real) {
+                h.kit.AdvanceToNextTimer();
+                if (camera.FramesSent() != lastFrame) {
+                    lastFrame = camera.FramesSent();
+                    if (frame) frame();
+                }
+                continue;
+            }
+            h.kit.Clock().AdvanceToNs(real);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+
+    // Until the mount is ready to guide, at most 15 s.
+    bool WaitForMount()
+    {
+        RunFor(15'000, [this] { return !mount->MountName().empty(); });
+        return !mount->MountName().empty();
+    }
+
+    sim::SkyPoint StarNow() { return sky.GuideStarAt(h.kit.Clock().NowNs()); }
+    int Boxes(const std::string& text) const
+    {
+        int n = 0;
+        for (const auto& box : h.kit.MessageBoxes())
+            n += box.text == text;
+        return n;
+    }
+
+    AppHarness h;
+    SimulatorServer server;
+    sim::Sky sky{20261207};
+    sim::SimCamera camera;
+    std::unique_ptr<indi::IndiMount> mount;
+    std::unique_ptr<indi::IndiPointing> pointing;
+};
+
+}  // namespace nuvix::testing
