@@ -35,6 +35,9 @@ public:
     void Update();
     // Only the zero error counted, once; the clock back to 0.
     void ResetStatistics();
+    // Frames per error, from -25 (index 0) to +24 pixels.
+    const std::array<int32_t, kBins>& XCounts() const { return xCounts_; }
+    const std::array<int32_t, kBins>& YCounts() const { return yCounts_; }
 
 protected:
     void SetupWindow() override;

@@ -1,8 +1,11 @@
 #include "IndiRig.h"
 
+#include "analysis/specwin.h"
 #include "guiding/CorrectionOutput.h"
 #include "guiding/GuideLogReader.h"
 
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 
@@ -53,6 +56,20 @@ protected:
     }
 };
 
+// The spread the energy window shows: its counts per whole pixel of error, less the zero error
+// it is seeded with when guiding starts.
+double Rms(const std::array<int32_t, specwin::kBins>& counts)
+{
+    double squares = 0.0;
+    double frames = -1.0;
+    for (int b = 0; b < specwin::kBins; ++b) {
+        squares +=
+            static_cast<double>(b - specwin::kZeroBin) * (b - specwin::kZeroBin) * counts[static_cast<size_t>(b)];
+        frames += counts[static_cast<size_t>(b)];
+    }
+    return frames > 0 ? std::sqrt(squares / frames) : 0.0;
+}
+
 double Rms(const std::vector<int32_t>& values)
 {
     double squares = 0.0;
@@ -78,6 +95,8 @@ TEST_F(IndiGuiding, HoldsTheStarThroughTheSimulatorsMount)
     EXPECT_LT(run.last, 2.0);
     EXPECT_GT(mount->PulsesSent(), 50);
     EXPECT_EQ(Boxes("Monture connectée : Telescope Simulator"), 1);
+    const double energyX = Rms(h.Image().EnergyGraph().XCounts());
+    const double energyY = Rms(h.Image().EnergyGraph().YCounts());
 
     h.app.reset();  // ends the session
     std::ifstream in(logPath);
@@ -97,6 +116,9 @@ TEST_F(IndiGuiding, HoldsTheStarThroughTheSimulatorsMount)
     // The log's spread is the one of the errors the program worked from, as counted per frame.
     EXPECT_NEAR(session.Rms(true), Rms(run.deltaX), 1e-9);
     EXPECT_NEAR(session.Rms(false), Rms(run.deltaY), 1e-9);
+    // And the energy window's distribution.
+    EXPECT_NEAR(session.Rms(true), energyX, 1e-9);
+    EXPECT_NEAR(session.Rms(false), energyY, 1e-9);
 }
 
 TEST_F(IndiGuiding, AnAxisInvertedForNoReasonRunsAway)
