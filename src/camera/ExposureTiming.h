@@ -23,8 +23,8 @@ int LongExposureTimerPeriod(float exposureMs);
 
 // The bound on each answer of an exchange whose frame is exposed at the brightness byte sent:
 // the camera exposes between the frame request and its first answer, so the bound is that
-// exposure, ExposureTimeMs(brightness) rounded up, plus kCameraAnswerBoundMs (level 210:
-// 380 + 500 ms). At 255 the sensor has integrated since the last reset pulse and answers at
+// exposure, ExposureTimeMs(brightness) rounded up, plus kCameraAnswerBoundMs (170: 568 ms,
+// 210: 882 ms). At 255 the sensor has integrated since the last reset pulse and answers at
 // once: the margin alone.
 int32_t AnswerBoundMs(uint8_t brightnessSent);
 
