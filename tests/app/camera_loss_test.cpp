@@ -95,7 +95,6 @@ TEST(CameraLoss, ASlowCameraIsWaitedForAsLongAsItExposes)
         bool lost;
     };
     const Case cases[] = {
-        {"half again as slow at 170", 170, 170, 1.5, false},
         {"half again as slow at 210: 0.57 s", 210, 210, 1.5, false},
         {"from a long exposure down to 210", 240, 210, 1.5, false},
         {"two and a half times as slow at 210: 0.95 s", 210, 210, 2.5, true},
@@ -106,7 +105,7 @@ TEST(CameraLoss, ASlowCameraIsWaitedForAsLongAsItExposes)
         app.AcquiringAt(c.levelBefore);
         app.SetLevel(c.level);
         app.camera.SetExposureLatency(c.slowness);
-        RunUntil(app, 8000, [] { return false; });
+        app.h.kit.AdvanceMs(8000);
         EXPECT_EQ(app.MessagesSaying(kLost), c.lost ? 1 : 0);
         if (!c.lost) {
             EXPECT_EQ(app.camera.Registers().brightness, c.level);

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <optional>
 #include <vector>
 
 namespace nuvix {
@@ -61,52 +60,6 @@ TEST(SimCameraFaults, UnpluggedCameraIsGivenUpOnWithinTheBound)
         EXPECT_FALSE(Step(rig, frame));
         EXPECT_FALSE(DetectCamera(rig.link));
         EXPECT_EQ(rig.camera.FramesSent(), c.goodFrames);
-    }
-}
-
-// Lost and found on a clock schedule: unplugged in the first frame from its time on, powered
-// again at its time, and then asleep, with its settings forgotten, until a reset pulse.
-TEST(SimCameraFaults, ScheduledLossAndReturn)
-{
-    struct Row {
-        int64_t atMs;  // the step starts at this time (or as soon after as the last one allows)
-        bool answers;
-        uint8_t contrast;  // what the camera holds afterwards: 255 as uploaded, 0 forgotten
-    };
-    struct Case {
-        const char* name;
-        std::optional<int64_t> replugMs;
-        std::vector<Row> rows;
-    };
-    const std::vector<Case> cases = {
-        {"unplugged, then powered again",
-         3000,
-         {{300, true, 255},
-          {900, true, 255},
-          {1000, false, 255},
-          {2000, false, 255},
-          {3000, false, 0},
-          {3000, true, 255},
-          {3100, true, 255}}},
-        {"unplugged for good",
-         std::nullopt,
-         {{900, true, 255}, {1000, false, 255}, {3000, false, 255}, {3100, false, 255}, {9000, false, 255}}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        SimCameraRig rig;
-        ASSERT_TRUE(DetectCamera(rig.link));
-        rig.camera.ScheduleUnplug(1000, c.replugMs);
-        FrameBytes frame{};
-        int good = 0;
-        for (const Row& row : c.rows) {
-            SCOPED_TRACE(row.atMs);
-            rig.clock.AdvanceToNs(row.atMs * kNsPerMs);
-            EXPECT_EQ(Step(rig, frame), row.answers);
-            good += row.answers;
-            EXPECT_EQ(rig.camera.FramesSent(), good);
-            EXPECT_EQ(rig.camera.Registers().contrast, row.contrast);
-        }
     }
 }
 
