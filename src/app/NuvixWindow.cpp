@@ -9,7 +9,7 @@
 #include "image/LiveView.h"
 #include "params/ImageScale.h"
 #include "params/ParamSession.h"
-#include "params/tparawin.h"
+#include "params/ParameterDialog.h"
 #include "platform/ui/Toolkit.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "analysis/THistwin.h"
-#include "analysis/specwin.h"
+#include "analysis/HistogramWindow.h"
+#include "analysis/EnergyWindow.h"
 #include "app/AppContext.h"
 #include "camera/CameraLink.h"
 #include "capture/PictureOwner.h"

@@ -2,7 +2,7 @@
 
 #include "guiding/CorrectionOutput.h"
 #include "params/ImageScale.h"
-#include "params/tparawin.h"
+#include "params/ParameterDialog.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
 #include "IndiRig.h"
 
-#include "analysis/specwin.h"
+#include "analysis/EnergyWindow.h"
 #include "guiding/CorrectionOutput.h"
 #include "guiding/GuideLogReader.h"
 

@@ -1,4 +1,4 @@
-#include "params/tparawin.h"
+#include "params/ParameterDialog.h"
 
 #include "params/ImageScale.h"
 #include "params/ParameterText.h"

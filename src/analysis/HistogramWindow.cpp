@@ -1,4 +1,4 @@
-#include "analysis/THistwin.h"
+#include "analysis/HistogramWindow.h"
 
 #include <algorithm>
 #include <cmath>

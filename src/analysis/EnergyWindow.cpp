@@ -1,4 +1,4 @@
-#include "analysis/specwin.h"
+#include "analysis/EnergyWindow.h"
 
 #include "platform/ui/Toolkit.h"
 
