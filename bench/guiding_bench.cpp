@@ -1,12 +1,10 @@
 // The star analysis of one frame beside a bare pass over the tracking box's pixels.
+#include "SkyFrame.h"
 #include "guiding/StarAnalysis.h"
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <array>
-#include <cmath>
-#include <random>
 
 namespace {
 
@@ -14,20 +12,12 @@ using nuvix::FrameBytes;
 using nuvix::kFrameHeight;
 using nuvix::kFrameWidth;
 
-// A sky of the simulator's kind, scaled to 0-252: background near 44, a blurred star in the box.
+// The sky frame scaled to 0-252, as the analysis sees it.
 FrameBytes SkyFrame()
 {
-    FrameBytes frame{};
-    std::mt19937 random(11);
-    std::normal_distribution<float> noise(0.0f, 2.4f);
-    for (int y = 0; y < kFrameHeight; ++y) {
-        for (int x = 0; x < kFrameWidth; ++x) {
-            const float d2 = static_cast<float>((x - 160) * (x - 160) + (y - 120) * (y - 120));
-            const float level = 11.0f + 36.0f * std::exp(-d2 / 50.0f) + noise(random) / 4.0f;
-            frame[static_cast<size_t>((kFrameHeight - 1 - y) * kFrameWidth + x)] =
-                static_cast<uint8_t>(4 * std::clamp(static_cast<int>(level), 0, 63));
-        }
-    }
+    FrameBytes frame = nuvix::bench::RawSkyFrame();
+    for (auto& p : frame)
+        p = static_cast<uint8_t>(4 * p);
     return frame;
 }
 

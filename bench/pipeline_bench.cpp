@@ -1,9 +1,10 @@
-// The per-frame cost of the frame pipeline beside one bare pass over the same memory.
+// The per-frame cost of the frame pipeline, the star analysis included, beside one bare pass over
+// the same memory.
+#include "SkyFrame.h"
+#include "guiding/StarAnalysis.h"
 #include "image/FramePipeline.h"
 
 #include <benchmark/benchmark.h>
-
-#include <random>
 
 namespace {
 
@@ -12,28 +13,29 @@ using nuvix::FrameBytes;
 using nuvix::IntegrationState;
 using nuvix::kFramePixels;
 
-class NoHooks : public nuvix::PipelineHooks {
+// The star analysis runs as in the program: every frame goes through it.
+class AnalysingHooks : public nuvix::PipelineHooks {
 public:
-    void AnalyseFrame(const FrameBytes& frame) override { benchmark::DoNotOptimize(frame.data()); }
+    void AnalyseFrame(const FrameBytes& frame) override
+    {
+        uint16_t whiteBalance = 170;
+        benchmark::DoNotOptimize(nuvix::AnalyseFrame(frame, settings_, tracking_, results_, whiteBalance));
+    }
     void DarkFrameTaken() override {}
     void ShowFrameCount(int32_t) override {}
-};
 
-FrameBytes RawFrame()
-{
-    FrameBytes raw{};
-    std::mt19937 random(7);
-    for (auto& p : raw)
-        p = static_cast<uint8_t>(random() % 64);
-    return raw;
-}
+private:
+    nuvix::AnalysisSettings settings_;
+    nuvix::TrackingState tracking_;
+    nuvix::AnalysisResults results_;
+};
 
 // What any per-frame pass must at least do: read the frame, read and write the sum, write the frame.
 void BarePass(benchmark::State& state)
 {
     FrameBuffers buffers;
     buffers.Allocate();
-    buffers.frame = RawFrame();
+    buffers.frame = nuvix::bench::RawSkyFrame();
     for (auto _ : state) {
         uint8_t* frame = buffers.frame.data();
         int32_t* sum = buffers.sumFrame.data();
@@ -57,7 +59,7 @@ void Pipeline(benchmark::State& state)
     IntegrationState integration;
     nuvix::ResetIntegration(buffers, integration);
     nuvix::TrackingState tracking;
-    NoHooks hooks;
+    AnalysingHooks hooks;
     bool darkSpot = false;
     const auto settings = static_cast<Settings>(state.range(0));
     integration.showAverage =
@@ -72,7 +74,7 @@ void Pipeline(benchmark::State& state)
         tracking.refX = tracking.boxLeft;
         tracking.refY = tracking.boxTop;
     }
-    const FrameBytes raw = RawFrame();
+    const FrameBytes raw = nuvix::bench::RawSkyFrame();
     buffers.frame = raw;
     for (auto _ : state) {
         nuvix::FramePipeline(buffers, integration, tracking, darkSpot, hooks);
@@ -97,8 +99,8 @@ void PipelineWithDarkCapture(benchmark::State& state)
     IntegrationState integration;
     nuvix::ResetIntegration(buffers, integration);
     nuvix::TrackingState tracking;
-    NoHooks hooks;
-    buffers.frame = RawFrame();
+    AnalysingHooks hooks;
+    buffers.frame = nuvix::bench::RawSkyFrame();
     for (auto _ : state) {
         buffers.darkRequested = true;
         nuvix::FramePipeline(buffers, integration, tracking, false, hooks);

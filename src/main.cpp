@@ -11,6 +11,7 @@
 #include "platform/ports/PortFanOut.h"
 #include "platform/wx/WxToolkit.h"
 #include "sim/SimCamera.h"
+#include "sim/SimFaults.h"
 #include "sim/SimMount.h"
 #include "sim/Sky.h"
 
@@ -31,6 +32,7 @@ constexpr const char* kVersion = NUVIX_VERSION;  // the build's project version
 
 struct Options {
     bool simulate = false;
+    nuvix::sim::SimFaultPlan faults;
     std::string parport = nuvix::kDefaultParallelPort;
     nuvix::SerialPaths serial;  // lines named on the command line; empty: the default
     std::optional<nuvix::indi::ServerAddress> indi;
@@ -42,9 +44,15 @@ struct Options {
 void PrintUsage(std::FILE* to)
 {
     std::fprintf(to,
-                 "Usage: nuvix [--simulate] [--parport PATH] [--serial COMn=PATH]... [--indi HOST[:PORT]]\n"
+                 "Usage: nuvix [--simulate[=FAULTS]] [--parport PATH] [--serial COMn=PATH]... [--indi HOST[:PORT]]\n"
                  "             [--indi-mount DEVICE] [--indi-camera DEVICE] [--guide-log PATH] [--help] [--version]\n"
                  "  --simulate         use the simulated camera, sky and mount instead of the hardware\n"
+                 "  --simulate=FAULTS  the same, playing faults at times counted from the program's start,\n"
+                 "                     for example unplug-after=10s,replug-after=20s: the camera is\n"
+                 "                     unplugged during the first frame from 10 s on and powered again\n"
+                 "                     at 20 s; ra-stuck-after=T or dec-stuck-after=T: from T on that\n"
+                 "                     axis of the mount takes its corrections and does not move\n"
+                 "                     (times are whole numbers of ms, s or min)\n"
                  "  --parport PATH     parallel port device of the camera (default %s)\n"
                  "  --serial COMn=PATH serial line of COM1 to COM4, where the mount's corrections go\n"
                  "                     (default /dev/ttyS0 to /dev/ttyS3; with --simulate, none)\n"
@@ -94,12 +102,19 @@ std::optional<Options> ParseCommandLine(int argc, char** argv, int& exitCode)
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        std::string problem;
         if (arg == "--simulate") {
             options.simulate = true;
-        } else if (arg == "--parport" && i + 1 < argc) {
-            options.parport = argv[++i];
-        } else if (arg.rfind("--parport=", 0) == 0) {
-            options.parport = arg.substr(std::strlen("--parport="));
+        } else if (arg.rfind("--simulate=", 0) == 0) {
+            const nuvix::sim::SimFaultParse parsed = nuvix::sim::ParseSimFaults(arg.substr(std::strlen("--simulate=")));
+            options.simulate = true;
+            if (parsed.plan) {
+                options.faults = *parsed.plan;
+            } else {
+                problem = "--simulate: " + parsed.error;
+            }
+        } else if (const auto path = TakeValue("--parport", argc, argv, i)) {
+            options.parport = *path;
         } else if (arg == "--serial" && i + 1 < argc && TakeSerialLine(argv[i + 1], options)) {
             ++i;
         } else if (arg.rfind("--serial=", 0) == 0 && TakeSerialLine(arg.substr(std::strlen("--serial=")), options)) {
@@ -127,13 +142,17 @@ std::optional<Options> ParseCommandLine(int argc, char** argv, int& exitCode)
             exitCode = 0;
             return std::nullopt;
         } else {
-            const char* what = "unknown option";
-            if (arg == "--parport") what = "--parport needs a device path after";
-            if (arg.rfind("--serial", 0) == 0) what = "--serial needs COM1 to COM4, '=' and a device path, after";
-            if (arg == "--indi" || arg == "--indi-mount" || arg == "--indi-camera" || arg == "--guide-log") {
-                what = "a value is needed after";
+            problem = "unknown option '" + arg + "'";
+            if (arg.rfind("--parport", 0) == 0) problem = "--parport needs a device path (an empty one names nothing)";
+            if (arg.rfind("--serial", 0) == 0) {
+                problem = "--serial needs COM1 to COM4, '=' and a device path, after '" + arg + "'";
             }
-            std::fprintf(stderr, "nuvix: %s '%s'\n", what, arg.c_str());
+            if (arg.rfind("--indi", 0) == 0 || arg.rfind("--guide-log", 0) == 0) {
+                problem = "a value is needed after '" + arg + "'";
+            }
+        }
+        if (!problem.empty()) {
+            std::fprintf(stderr, "nuvix: %s\n", problem.c_str());
             PrintUsage(stderr);
             exitCode = 2;
             return std::nullopt;
@@ -203,6 +222,7 @@ int main(int argc, char** argv)
     nuvix::indi::IndiMount* indiMount = indi ? indi->Mount() : nullptr;
     nuvix::PortFanOut mountAndLines{&simulatedMount, &serialLines};
     if (options->simulate) {
+        nuvix::sim::ApplySimFaults(options->faults, simulatedCamera, simulatedMount);
         sky.SetMount(&simulatedMount);
         nuvix::AttachUarts(bus, mountAndLines);
     } else {

@@ -35,6 +35,21 @@ expect 2 --indi localhost --indi-camera
 expect 2 --indi localhost --indi-camera=
 expect 2 --guide-log
 expect 2 --guide-log=
+expect 2 --parport=
+expect 2 --parport ""
+expect 2 --simulate=bogus-after=1s
+expect 2 --simulate=replug-after=1s
+expect 2 --simulate=unplug-after=10
+"$nuvix" --help | grep -q -- "unplug-after=10s,replug-after=20s" || { echo "simulator faults missing from the help"; fail=1; }
+# The port's reason line comes before the desktop starts (here it cannot: no display).
+reason() {
+  local path=$1 want=$2
+  env -u DISPLAY -u WAYLAND_DISPLAY "$nuvix" --parport "$path" 2>&1 | grep -qF -- "$want" ||
+    { echo "--parport $path: no line saying '$want'"; fail=1; }
+}
+reason /etc/hostname "/etc/hostname is not a parallel port device"
+reason /dev/null "/dev/null is not a parallel port device"
+reason /nonexistent/parport7 "/nonexistent/parport7 does not exist (is the ppdev module loaded?)"
 "$nuvix" --help | grep -q -- "--serial COMn=PATH" || { echo "--serial missing from the help"; fail=1; }
 "$nuvix" --help | grep -q "3 this session.s settings could not be stored" || { echo "exit status 3 missing from the help"; fail=1; }
 for option in "--indi HOST\[:PORT\]" "--indi-mount DEVICE" "--indi-camera DEVICE" "--guide-log PATH"; do

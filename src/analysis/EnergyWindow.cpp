@@ -98,7 +98,7 @@ void specwin::Update()
 
 void specwin::DrawElapsedTime(gfx::Canvas& back)
 {
-    const int32_t seconds = (clock_.ElapsedMilliseconds() - guidingStart_) / 1000;
+    const auto seconds = static_cast<int32_t>(MillisecondsSince(guidingStart_, clock_.ElapsedMilliseconds()) / 1000);
     const int32_t hours = seconds / 3600;
     const int32_t minutes = (seconds - 3600 * hours) / 60;
     back.DrawText({10, kTimeLine}, std::to_string(hours) + "h");
@@ -122,11 +122,11 @@ void specwin::CmSuspend()
     ui::Control& button = *FindControl(kSuspendButton);
     if (!tracking_.guidingSuspended) {
         button.SetText("Re-start");
-        pausedElapsed_ = clock_.ElapsedMilliseconds() - guidingStart_;
+        pausedElapsed_ = MillisecondsSince(guidingStart_, clock_.ElapsedMilliseconds());
     } else {
         button.SetText("Suspend");
         // The clock goes on from where it stopped.
-        guidingStart_ = clock_.ElapsedMilliseconds() - pausedElapsed_;
+        guidingStart_ = MillisecondsBefore(clock_.ElapsedMilliseconds(), pausedElapsed_);
     }
     tracking_.guidingSuspended = !tracking_.guidingSuspended;
 }

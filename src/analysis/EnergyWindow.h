@@ -56,8 +56,8 @@ private:
     Clock& clock_;
     std::array<int32_t, kBins> xCounts_{};
     std::array<int32_t, kBins> yCounts_{};
-    int32_t guidingStart_ = 0;   // the clock's reading at which the elapsed time is 0
-    int32_t pausedElapsed_ = 0;  // the elapsed time at the last "Suspend"
+    int32_t guidingStart_ = 0;    // the clock's reading at which the elapsed time is 0
+    uint32_t pausedElapsed_ = 0;  // the elapsed time at the last "Suspend"
     gfx::Bitmap back_;
 };
 

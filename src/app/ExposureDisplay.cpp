@@ -3,7 +3,6 @@
 #include "platform/text/NumberText.h"
 
 #include <array>
-#include <cmath>
 
 namespace nuvix {
 
@@ -19,12 +18,6 @@ uint16_t ExposureLevelFor(uint16_t exposureStep)
     if (exposureStep < kLowestExposureStep) return kLowLevels.front();
     if (exposureStep < kLowestExposureStep + kLowLevels.size()) return kLowLevels[exposureStep - kLowestExposureStep];
     return exposureStep;
-}
-
-float ExposureTimeMs(uint16_t exposureLevel)
-{
-    // The time doubles every 16 levels (1.044274 is the sixteenth root of 2).
-    return static_cast<float>(std::pow(1.044274, exposureLevel) * 0.042666666666666665 + 0.35);
 }
 
 std::string ExposureText(float exposureMs)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "camera/ExposureTiming.h"
+
 #include <cstdint>
 #include <string>
 
@@ -14,9 +16,6 @@ inline constexpr uint16_t kHighestExposureStep = 320;
 
 // The exposure value sent to the camera for a step of the panel's control.
 uint16_t ExposureLevelFor(uint16_t exposureStep);
-
-// The exposure time in milliseconds that a level stands for.
-float ExposureTimeMs(uint16_t exposureLevel);
 
 // The text under "Exposition": seconds from 200 ms on ("0.989s"), a fraction below ("1/14.8s").
 std::string ExposureText(float exposureMs);

@@ -33,9 +33,9 @@ public:
     static constexpr int kAcquisitionTimer = 1;
     static constexpr int kAcquisitionStartMs = 500;
     static constexpr int kShortExposurePeriodMs = 100;
-    // After the camera stopped answering, the next attempt waits this long, so that the
-    // windows stay responsive while nobody answers.
-    static constexpr int32_t kRetryAfterCameraLostMs = 5000;
+    // While the camera is lost, a short presence check runs this often: the picture comes
+    // back soon after the camera does, and the windows stay responsive meanwhile.
+    static constexpr uint32_t kRetryAfterCameraLostMs = 1000;
 
     NuvixWindow(ui::Toolkit& toolkit, AppContext& context, NuvixMainWindow& mainWindow);
     ~NuvixWindow() override;
@@ -78,6 +78,7 @@ private:
     void DetectCameraAtStart();
     void CreateCaptureWindows();
     bool CameraMayStep();
+    bool CameraIsBack();
     void CameraStoppedAnswering();
     void MoveBoxTo(gfx::Point p);
     void PictureStep();

@@ -8,6 +8,8 @@
 #include "image/LiveView.h"
 #include "platform/ui/Toolkit.h"
 
+#include <algorithm>
+
 namespace nuvix {
 
 void NuvixWindow::SetupWindow()
@@ -47,8 +49,12 @@ void NuvixWindow::Timer(int id)
         }
         return;
     }
+    // The rest of a long exposure, waited out through the clock, which lets a real machine sleep.
     Clock& clock = link_.clock;
-    while (static_cast<float>(clock.ElapsedMilliseconds() - lastFrameEnd_) < exposureMs_) {
+    for (;;) {
+        const float since = static_cast<float>(MillisecondsSince(lastFrameEnd_, clock.ElapsedMilliseconds()));
+        if (since >= exposureMs_) break;
+        clock.WaitMilliseconds(std::max(static_cast<int32_t>(exposureMs_ - since), 1));
     }
     if (CameraMayStep()) AcquisitionStep();
     PictureStep();
@@ -56,8 +62,8 @@ void NuvixWindow::Timer(int id)
 
 void NuvixWindow::MouseMove(gfx::Point p, bool leftButtonHeld)
 {
-    const int32_t now = link_.clock.ElapsedMilliseconds();
-    if (static_cast<float>(now - lastFrameEnd_) >= exposureMs_ && CameraMayStep()) AcquisitionStep();
+    const uint32_t sinceLastFrame = MillisecondsSince(lastFrameEnd_, link_.clock.ElapsedMilliseconds());
+    if (static_cast<float>(sinceLastFrame) >= exposureMs_ && CameraMayStep()) AcquisitionStep();
     if (leftButtonHeld && p.y < kFrameHeight) MoveBoxTo(p);
 }
 
@@ -65,7 +71,15 @@ bool NuvixWindow::CameraMayStep()
 {
     if (!state_.cameraPresent || !buffers_.Allocated()) return false;
     if (cameraAnswering_) return true;
-    return link_.clock.ElapsedMilliseconds() - cameraLostAt_ >= kRetryAfterCameraLostMs;
+    if (MillisecondsSince(cameraLostAt_, link_.clock.ElapsedMilliseconds()) < kRetryAfterCameraLostMs) return false;
+    return CameraIsBack();
+}
+
+bool NuvixWindow::CameraIsBack()
+{
+    const bool back = camera_.AnswersAgain();
+    if (!back) cameraLostAt_ = link_.clock.ElapsedMilliseconds();
+    return back;
 }
 
 void NuvixWindow::AcquisitionStep()
@@ -90,7 +104,8 @@ void NuvixWindow::AcquisitionStep()
         FramePipeline(buffers_, state_.integration, state_.tracking, state_.parameters.params->darkSpotGuiding, *this);
     }
     camera_.PulseReset();
-    if (longExposure) lastFrameEnd_ = link_.clock.ElapsedMilliseconds();
+    // An exchange given up on exposed nothing: the next tick has no exposure to wait out.
+    if (longExposure && arrival != FrameArrival::Lost) lastFrameEnd_ = link_.clock.ElapsedMilliseconds();
     if (arrival == FrameArrival::Lost) {
         CameraStoppedAnswering();
         return;

@@ -37,6 +37,9 @@ public:
     virtual FrameArrival ReadFrame(float exposureMs, FrameBytes& target) = 0;
     // Ends the step's exchange with the camera.
     virtual void PulseReset() = 0;
+    // After a loss, before a step is tried again: whether the camera answers, found out within a
+    // few milliseconds so that a camera still away never holds the window.
+    virtual bool AnswersAgain() = 0;
 };
 
 }  // namespace nuvix

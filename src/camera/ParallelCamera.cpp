@@ -1,5 +1,6 @@
 #include "camera/ParallelCamera.h"
 
+#include "camera/ExposureTiming.h"
 #include "camera/FrameTransfer.h"
 #include "camera/QuickCam.h"
 
@@ -15,6 +16,8 @@ bool ParallelCamera::Detect()
 
 bool ParallelCamera::UploadSettings(const CameraSettings& settings)
 {
+    // The camera exposes at the brightness sent before it answers the frame request.
+    link_.answerBoundMs = AnswerBoundMs(static_cast<uint8_t>(settings.brightness & 0xFF));
     return nuvix::UploadSettings(link_, settings);
 }
 
@@ -27,6 +30,15 @@ FrameArrival ParallelCamera::ReadFrame(float exposureMs, FrameBytes& target)
 void ParallelCamera::PulseReset()
 {
     nuvix::PulseReset(link_);
+}
+
+bool ParallelCamera::AnswersAgain()
+{
+    // The probe of the start is the presence check: it is short, it needs both levels of the
+    // handshake (a line stuck either way fails it), and a camera that was powered again needs
+    // its port mode anyway. Its reset pulse wakes such a camera.
+    link_.answerBoundMs = kPresenceCheckBoundMs;
+    return ProbePortMode(link_) == PortMode::Bidirectional;
 }
 
 }  // namespace nuvix

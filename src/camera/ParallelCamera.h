@@ -16,6 +16,7 @@ public:
     bool UploadSettings(const CameraSettings& settings) override;
     FrameArrival ReadFrame(float exposureMs, FrameBytes& target) override;
     void PulseReset() override;
+    bool AnswersAgain() override;
 
 private:
     CameraLink& link_;

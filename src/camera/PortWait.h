@@ -11,18 +11,12 @@ namespace nuvix {
 // microseconds and the polling tight.
 inline constexpr int kReadsPerClockCheck = 4;
 
-// Milliseconds from `start` to `now` on the 32-bit clock, correct across its wrap-around.
-inline uint32_t MillisecondsSince(int32_t start, int32_t now)
-{
-    return static_cast<uint32_t>(now) - static_cast<uint32_t>(start);
-}
-
 // The slow path of PollPort: reads on, with the clock, until the answer or the bound.
 bool PollPortBounded(CameraLink& link, uint16_t address, uint8_t mask, uint8_t want, uint8_t& value);
 
 // Reads `address` until (value & mask) == want and leaves the answering byte in `value`.
 // A camera that is ready costs one read and no clock reading; otherwise the wait gives up
-// (false) once more than kCameraAnswerBoundMs have passed without the answer.
+// (false) once more than the link's answer bound has passed without the answer.
 inline bool PollPort(CameraLink& link, uint16_t address, uint8_t mask, uint8_t want, uint8_t& value)
 {
     value = link.ReadPort(address);

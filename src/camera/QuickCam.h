@@ -7,11 +7,6 @@
 
 namespace nuvix {
 
-// The longest the host waits for any single answer of the camera (a handshake level, the
-// probe's data bit, a frame half). A camera exposing its longest short exposure (level
-// 210, about 0.38 s) still answers within it; a camera that is gone is given up on.
-inline constexpr int32_t kCameraAnswerBoundMs = 500;
-
 // Control register values.
 namespace control {
 inline constexpr uint8_t kIdle = 0x00;
@@ -48,7 +43,7 @@ void PulseReset(CameraLink& link);
 // True when the status register shows at least 50 changes within 200 ms of a reset.
 bool DetectCamera(CameraLink& link);
 // Waits for status bit 3 to reach the level; false when the camera did not answer within
-// kCameraAnswerBoundMs.
+// the link's bound.
 bool WaitHandshake(CameraLink& link, HandshakeLevel level);
 // Sends one command or argument byte; false when the camera did not acknowledge it.
 bool SendByte(CameraLink& link, uint8_t value);

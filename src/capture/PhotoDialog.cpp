@@ -1,5 +1,6 @@
 #include "capture/PhotoDialog.h"
 
+#include "platform/clock/Clock.h"
 #include "platform/ui/Toolkit.h"
 #include "resources/DialogTemplates.h"
 
@@ -129,7 +130,10 @@ void tphotowin::CmBrowse()
 void tphotowin::TakeDuePicture(int32_t nowMs)
 {
     if (!series_.seriesRunning) return;
-    if (int64_t{nowMs} - series_.lastPhotoTime < series_.seriesInterval) return;
+    // Wrap-safe: a series still runs after the clock's 24.8 days.
+    if (MillisecondsSince(series_.lastPhotoTime, nowMs) < static_cast<uint32_t>(std::max(series_.seriesInterval, 0))) {
+        return;
+    }
     series_.lastPhotoTime = nowMs;
     const int32_t n = integration_.frameCount;
     const files::ReplaceResult outcome = pictures_.SaveImage(SeriesFileName(series_.seriesPath, n));

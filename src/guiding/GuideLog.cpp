@@ -1,6 +1,7 @@
 #include "guiding/GuideLog.h"
 
 #include "guiding/StarAnalysis.h"
+#include "platform/clock/Clock.h"
 
 #include <charconv>
 #include <cmath>
@@ -113,7 +114,7 @@ void GuideLog::Frame(const GuideLogFrame& frame, int32_t nowMs)
 {
     if (!inSession_) return;
     ++frameNumber_;
-    std::string line = std::to_string(frameNumber_) + "," + Fixed((nowMs - startMs_) / 1000.0, 3);
+    std::string line = std::to_string(frameNumber_) + "," + Fixed(MillisecondsSince(startMs_, nowMs) / 1000.0, 3);
     if (StarLost(frame.population)) {
         // No mass, so that readers leave the frame out; the population goes in the description.
         const bool tooFew = frame.population < 5;

@@ -1,13 +1,23 @@
 #include "image/FramePipeline.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
 #include <limits>
 
 namespace nuvix {
 
 namespace {
+
+// The per-pixel passes are built for AVX-512 and AVX2 as well as for any x86-64 processor, and
+// the loader picks the one the processor runs. All give the same bytes: the same IEEE
+// operations in the same order, never contracted into fused multiply-adds (see CMakeLists).
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define NUVIX_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
+#else
+#define NUVIX_VECTOR_CLONES
+#endif
+// The passes' bodies are inlined into each clone, so that each is compiled for its processor.
+#define NUVIX_PASS [[gnu::always_inline]] inline
 
 constexpr int kRawMax = 63;                                           // six-bit camera values
 constexpr int32_t kMinimumStart = 1'410'065'408;                      // where the sum's minimum search starts
@@ -31,7 +41,7 @@ bool GateOpen(const TrackingState& tracking, int32_t tolerance)
 
 // Dark-spot inversion, scaling to 0-252 and dark subtraction, in one pass.
 template <bool kInvert, bool kSubtractDark>
-void ScaleFrame(uint8_t* frame, const int32_t* dark)
+NUVIX_PASS void ScaleFrame(uint8_t* frame, const int32_t* dark)
 {
     for (int i = 0; i < kFramePixels; ++i) {
         // A transfer yields six bits; anything above is held at white rather than wrapped.
@@ -43,18 +53,16 @@ void ScaleFrame(uint8_t* frame, const int32_t* dark)
     }
 }
 
-void ScaleFrame(FrameBuffers& buffers, bool invert)
+NUVIX_VECTOR_CLONES void ScaleFrame(uint8_t* frame, const int32_t* dark, bool invert, bool subtractDark)
 {
-    uint8_t* frame = buffers.frame.data();
-    const int32_t* dark = buffers.darkFrame.data();
     if (invert) {
-        buffers.useDark ? ScaleFrame<true, true>(frame, dark) : ScaleFrame<true, false>(frame, dark);
+        subtractDark ? ScaleFrame<true, true>(frame, dark) : ScaleFrame<true, false>(frame, dark);
     } else {
-        buffers.useDark ? ScaleFrame<false, true>(frame, dark) : ScaleFrame<false, false>(frame, dark);
+        subtractDark ? ScaleFrame<false, true>(frame, dark) : ScaleFrame<false, false>(frame, dark);
     }
 }
 
-uint8_t ToByte(float t)
+NUVIX_PASS uint8_t ToByte(float t)
 {
     // A NaN fails both comparisons and ends as 0.
     t = t > 0.0f ? t : 0.0f;
@@ -62,19 +70,31 @@ uint8_t ToByte(float t)
     return static_cast<uint8_t>(t);
 }
 
-// sum / frameCount truncated, for sum >= 0 and frameCount >= 1, without a division per pixel:
-// (sum + 0.5) / frameCount lies at least 0.5 / frameCount away from any integer, while the two
-// roundings of the double product stay below 2^-20 / frameCount, so truncating it is exact.
+// sum / frameCount truncated, for 0 <= sum < 2^31 and frameCount >= 1, by one multiplication
+// that vectorises: with l = ceil(log2 frameCount) and m = ceil(2^(31 + l) / frameCount), which
+// is below 2^32, floor(sum x m / 2^(31 + l)) is the quotient for every such sum (Granlund and
+// Montgomery, division by invariant integers, theorem 4.2).
 struct Divider {
-    explicit Divider(int32_t frameCount) : reciprocal(1.0 / frameCount) {}
-    int32_t operator()(int32_t sum) const { return static_cast<int32_t>((sum + 0.5) * reciprocal); }
-    double reciprocal;
+    explicit Divider(int32_t frameCount)
+    {
+        int l = 0;
+        while ((int64_t{1} << l) < frameCount)
+            ++l;
+        shift = 31 + l;
+        multiplier = static_cast<uint32_t>(((uint64_t{1} << shift) + static_cast<uint64_t>(frameCount) - 1) /
+                                           static_cast<uint64_t>(frameCount));
+    }
+    NUVIX_PASS int32_t operator()(int32_t sum) const
+    {
+        return static_cast<int32_t>((uint64_t{static_cast<uint32_t>(sum)} * multiplier) >> shift);
+    }
+    uint32_t multiplier;
+    int shift;
 };
 
-// The views of the sum that need no knowledge of its range, so they can be shown in the same
-// pass that adds the frame. The stretch waits for the range; the frame times the gain is a
-// table look-up afterwards.
-enum class View { kFrame, kAverage, kAverageTimesGain };
+// The views that need no knowledge of the sum's range, so they can be shown in the same pass
+// that adds the frame. The stretch waits for the range.
+enum class View { kFrame, kFrameTimesGain, kAverage, kAverageTimesGain };
 
 struct ViewSettings {
     Divider average;
@@ -82,22 +102,22 @@ struct ViewSettings {
 };
 
 template <View kView>
-uint8_t Shown(int32_t sum, uint8_t scaled, ViewSettings view)
+NUVIX_PASS uint8_t Shown(int32_t sum, uint8_t scaled, ViewSettings view)
 {
     // Without the gain the float step changes no value of 0-255, and the clamp is cheaper on integers.
-    if constexpr (kView == View::kAverage) return static_cast<uint8_t>(std::clamp(view.average(sum), 0, 255));
+    if constexpr (kView == View::kAverage) return static_cast<uint8_t>(std::min(view.average(sum), 255));
     if constexpr (kView == View::kAverageTimesGain) {
         const float t = static_cast<float>(view.average(sum));
         return ToByte(t * view.gain);
     }
+    if constexpr (kView == View::kFrameTimesGain) return ToByte(static_cast<float>(scaled) * view.gain);
     return scaled;
 }
 
 // Adds the frame to the sum when the gate is open and shows the view when it does not depend
-// on the sum's range. The range is found only when the stretch will use it: nothing else reads
-// it, and without SSE4.1 its search costs as much as the rest of the pass.
+// on the sum's range. The range is found only when the stretch will use it: nothing else reads it.
 template <bool kAdd, bool kRange, View kView>
-SumRange Accumulate(uint8_t* frame, int32_t* sum, ViewSettings view)
+NUVIX_PASS SumRange Accumulate(uint8_t* frame, int32_t* sum, ViewSettings view)
 {
     int32_t minimum = kMinimumStart;
     int32_t maximum = 0;
@@ -121,10 +141,12 @@ SumRange Accumulate(uint8_t* frame, int32_t* sum, ViewSettings view)
 }
 
 template <bool kAdd>
-SumRange Accumulate(uint8_t* frame, int32_t* sum, bool stretch, View shown, ViewSettings view)
+NUVIX_PASS SumRange Accumulate(uint8_t* frame, int32_t* sum, bool stretch, View shown, ViewSettings view)
 {
     if (stretch) return Accumulate<kAdd, true, View::kFrame>(frame, sum, view);
     switch (shown) {
+    case View::kFrameTimesGain:
+        return Accumulate<kAdd, false, View::kFrameTimesGain>(frame, sum, view);
     case View::kAverage:
         return Accumulate<kAdd, false, View::kAverage>(frame, sum, view);
     case View::kAverageTimesGain:
@@ -135,9 +157,16 @@ SumRange Accumulate(uint8_t* frame, int32_t* sum, bool stretch, View shown, View
     return Accumulate<kAdd, false, View::kFrame>(frame, sum, view);
 }
 
+NUVIX_VECTOR_CLONES SumRange Accumulate(uint8_t* frame, int32_t* sum, bool add, bool stretch, View shown,
+                                        ViewSettings view)
+{
+    return add ? Accumulate<true>(frame, sum, stretch, shown, view)
+               : Accumulate<false>(frame, sum, stretch, shown, view);
+}
+
 // The stretch spreads the sum's range over 0-255.
 template <bool kGain>
-void ShowStretched(const int32_t* sum, uint8_t* frame, SumRange range, float gain)
+NUVIX_PASS void ShowStretched(const int32_t* sum, uint8_t* frame, SumRange range, float gain)
 {
     const float scale = 255.0f / static_cast<float>(int64_t{range.maximum} - range.minimum);
     for (int i = 0; i < kFramePixels; ++i) {
@@ -147,18 +176,13 @@ void ShowStretched(const int32_t* sum, uint8_t* frame, SumRange range, float gai
     }
 }
 
-// Each scaled value has one product with the gain: 256 of them, then a look-up per pixel.
-void ShowFrameTimesGain(uint8_t* frame, float gain)
+NUVIX_VECTOR_CLONES void ShowStretched(const int32_t* sum, uint8_t* frame, SumRange range, float gain, bool withGain)
 {
-    std::array<uint8_t, 256> shown;
-    for (int p = 0; p < 256; ++p)
-        shown[p] = ToByte(static_cast<float>(p) * gain);
-    for (int i = 0; i < kFramePixels; ++i)
-        frame[i] = shown[frame[i]];
+    withGain ? ShowStretched<true>(sum, frame, range, gain) : ShowStretched<false>(sum, frame, range, gain);
 }
 
 // The mean of the accumulated frames, starting 1 included, becomes the dark frame.
-void CaptureDark(const int32_t* sum, int32_t* dark, int32_t frameCount)
+NUVIX_VECTOR_CLONES void CaptureDark(const int32_t* sum, int32_t* dark, int32_t frameCount)
 {
     const Divider mean(frameCount);
     for (int i = 0; i < kFramePixels; ++i) {
@@ -173,7 +197,7 @@ View RangeFreeView(const IntegrationState& integration)
         if (integration.stretchOn) return View::kFrame;
         return integration.gainOn ? View::kAverageTimesGain : View::kAverage;
     }
-    return View::kFrame;
+    return integration.gainOn ? View::kFrameTimesGain : View::kFrame;
 }
 
 }  // namespace
@@ -191,7 +215,7 @@ void FramePipeline(FrameBuffers& buffers, IntegrationState& integration, const T
     const bool gateOpen = GateOpen(tracking, integration.tolerance);
     if (!gateOpen) --frameCount;
 
-    ScaleFrame(buffers, darkSpotGuiding);
+    ScaleFrame(buffers.frame.data(), buffers.darkFrame.data(), darkSpotGuiding, buffers.useDark);
     hooks.AnalyseFrame(buffers.frame);
 
     // The count the views and the dark frame divide by is final before the sum is walked:
@@ -201,10 +225,8 @@ void FramePipeline(FrameBuffers& buffers, IntegrationState& integration, const T
     uint8_t* frame = buffers.frame.data();
     int32_t* sum = buffers.sumFrame.data();
     const ViewSettings view{Divider(frameCount), integration.gain};
-    const View shown = RangeFreeView(integration);
     const bool stretch = integration.showAverage && integration.stretchOn;
-    const SumRange range = gateOpen ? Accumulate<true>(frame, sum, stretch, shown, view)
-                                    : Accumulate<false>(frame, sum, stretch, shown, view);
+    const SumRange range = Accumulate(frame, sum, gateOpen, stretch, RangeFreeView(integration), view);
 
     if (buffers.darkRequested) {
         buffers.darkRequested = false;
@@ -212,12 +234,7 @@ void FramePipeline(FrameBuffers& buffers, IntegrationState& integration, const T
         hooks.DarkFrameTaken();
     }
 
-    if (stretch) {
-        integration.gainOn ? ShowStretched<true>(sum, frame, range, integration.gain)
-                           : ShowStretched<false>(sum, frame, range, integration.gain);
-    } else if (!integration.showAverage && integration.gainOn) {
-        ShowFrameTimesGain(frame, integration.gain);
-    }
+    if (stretch) ShowStretched(sum, frame, range, integration.gain, integration.gainOn);
     hooks.ShowFrameCount(frameCount);
 }
 

@@ -11,6 +11,7 @@ constexpr uint16_t kData = port::kLptData;
 constexpr uint16_t kStatus = port::kLptStatus;
 constexpr uint16_t kControl = port::kLptControl;
 constexpr uint8_t kActivityBits = 0xF0;
+constexpr uint8_t kIntegrateSincePulse = 255;  // brightness: the sensor integrates since the last pulse
 
 }  // namespace
 
@@ -53,7 +54,26 @@ void SimCamera::Unplug()
     frozenData_ = DrivenData();
     frozenStatus_ = StatusLines();
     unplugged_ = true;
+    unplugPlan_.reset();
     stream_.Abort();
+}
+
+void SimCamera::Replug()
+{
+    if (!unplugged_) return;
+    unplugged_ = false;
+    awake_ = false;
+    activity_ = 0;
+    registers_ = {};
+    pendingCommand_.reset();
+    probing_ = false;
+    answerAtMs_.reset();
+}
+
+void SimCamera::ScheduleUnplug(int64_t unplugAtMs, std::optional<int64_t> replugAtMs)
+{
+    unplugAtMs_ = unplugAtMs;
+    replugAtMs_ = replugAtMs;
 }
 
 void SimCamera::SetNoisyStatus(uint32_t seed)
@@ -79,15 +99,27 @@ uint8_t SimCamera::DrivenData() const
 uint8_t SimCamera::StatusLines() const
 {
     if (stream_.Streaming()) return stream_.Status();
-    uint8_t status = awake_ ? static_cast<uint8_t>((activity_ << 4) & kActivityBits) : 0;
+    if (!awake_) return 0;
+    uint8_t status = static_cast<uint8_t>((activity_ << 4) & kActivityBits);
     if (!stuckHandshake_ && (control_ & lines::kSelectIn) == 0) status |= lines::kHandshake;
     return status;
+}
+
+// A slow camera keeps its handshake down until its exposure has run; only then is the clock
+// read on status reads.
+bool SimCamera::Answering()
+{
+    if (!answerAtMs_ || stream_.Streaming() || !stream_.Active()) return true;
+    if (time_.Read(clock_) < *answerAtMs_) return false;
+    answerAtMs_.reset();
+    return true;
 }
 
 uint8_t SimCamera::ReadStatus()
 {
     if (unplugged_) return frozenStatus_;
     uint8_t status = StatusLines();
+    if (!Answering()) status &= static_cast<uint8_t>(~lines::kHandshake);
     const bool streaming = stream_.Streaming();
     if (awake_ && !streaming) ++activity_;
     if (noisy_) {
@@ -101,7 +133,11 @@ void SimCamera::WriteControl(uint8_t value)
 {
     const uint8_t previous = control_;
     control_ = value;
-    if (unplugged_) return;
+    if (unplugged_) {
+        if (!replugAtMs_ || time_.Read(clock_) < *replugAtMs_) return;
+        replugAtMs_.reset();
+        Replug();
+    }
 
     if (stream_.Active()) {
         if ((value & lines::kDirectionInput) != 0) {
@@ -129,8 +165,8 @@ void SimCamera::WriteControl(uint8_t value)
         probing_ = false;
     } else if (previous == lines::kResetAsserted && value == lines::kRest) {
         awake_ = true;
-        lastPulseMs_ = clock_.ElapsedMilliseconds();
-    } else if (value == lines::kStrobeByte && previous != lines::kStrobeByte) {
+        lastPulseMs_ = time_.Read(clock_);
+    } else if (awake_ && value == lines::kStrobeByte && previous != lines::kStrobeByte) {
         ReceiveByte(dataLatch_);
     }
 }
@@ -180,26 +216,32 @@ void SimCamera::ReceiveByte(uint8_t value)
 
 void SimCamera::StartFrame()
 {
-    TakePicture();
+    const int64_t nowMs = time_.Read(clock_);
+    if (unplugAtMs_ && nowMs >= *unplugAtMs_) {
+        unplugAtMs_.reset();
+        UnplugAfter(framesSent_);
+    }
+    TakePicture(nowMs);
+    answerAtMs_.reset();
+    if (latencyFactor_ > 0.0 && registers_.brightness != kIntegrateSincePulse) {
+        answerAtMs_ = nowMs + static_cast<int64_t>(std::ceil(latencyFactor_ * exposure_.milliseconds));
+    }
     const bool unplugInThisFrame = unplugPlan_ && unplugPlan_->frames == framesSent_;
     stream_.Begin(unplugInThisFrame ? unplugPlan_->halves : -1);
 }
 
-double SimCamera::ExposureMilliseconds(int32_t nowMs) const
+double SimCamera::ExposureMilliseconds(int64_t nowMs) const
 {
-    constexpr uint8_t kIntegrateSincePulse = 255;
     if (registers_.brightness == kIntegrateSincePulse) {
         // The sensor has integrated since the last reset pulse: the host's long exposures.
-        return static_cast<double>(static_cast<uint32_t>(nowMs) - static_cast<uint32_t>(lastPulseMs_));
+        return static_cast<double>(nowMs - lastPulseMs_);
     }
     return std::pow(1.044274, registers_.brightness) * 0.042666666666666665 + 0.35;
 }
 
-void SimCamera::TakePicture()
+void SimCamera::TakePicture(int64_t nowMs)
 {
-    const int32_t nowMs = clock_.ElapsedMilliseconds();
-    exposure_ = Exposure{ExposureMilliseconds(nowMs), registers_.contrast, registers_.whiteBalance,
-                         static_cast<int64_t>(nowMs) * 1'000'000};
+    exposure_ = Exposure{ExposureMilliseconds(nowMs), registers_.contrast, registers_.whiteBalance, nowMs * 1'000'000};
     ++picturesTaken_;
 
     SensorImage& out = stream_.SendOrder();

@@ -29,9 +29,9 @@ enum class PictureSource { Sky, TestPattern };
 // plays the camera's side of every exchange at register level:
 // - after its first reset pulse (control 0x0B then 0x0E) status bits 4-7 count on every
 //   status read, which is the activity a detection looks for;
-// - status bit 3, the handshake, is the complement of control bit 3 (SELECT IN);
-// - a control write of 0x04 latches the data lines as a command byte; every command takes
-//   one argument byte;
+// - once awake, status bit 3, the handshake, is the complement of control bit 3 (SELECT IN),
+//   and a control write of 0x04 latches the data lines as a command byte; every command
+//   takes one argument byte;
 // - after command 0x1D the camera drives kProbeAnswer on the data lines while the port is
 //   input; data reads of a port in output direction give the port's own latch;
 // - command 0x07 with mode 0x03 takes a picture and serves it in the two-phase transfer,
@@ -54,8 +54,20 @@ public:
     // After `frames` complete frames, the camera is unplugged in the middle of the next
     // transfer, instead of presenting half `halves` (0..38,399) of it.
     void UnplugAfter(int frames, int halves = kHalvesPerFrame / 2);
-    // Unplugged now: data and status lines keep their last levels for good.
+    // Unplugged now: data and status lines keep their last levels until a replug.
     void Unplug();
+    // Power comes back: the camera has forgotten its settings and answers again once a reset
+    // pulse of the host has woken it.
+    void Replug();
+    // Loss and return at times of the clock, in milliseconds since its start: unplugged in the
+    // middle of the first transfer that begins at or after `unplugAtMs`, and powered again at
+    // the first control write at or after `replugAtMs`, when there is one. The clock is read
+    // once per frame, and on control writes only while unplugged.
+    void ScheduleUnplug(int64_t unplugAtMs, std::optional<int64_t> replugAtMs);
+    // A camera slower than the exposure formula: it answers the frame request only after
+    // exposing `factor` times as long (0, the default: at once, like the host's long
+    // exposures at brightness 255, which always answer at once).
+    void SetExposureLatency(double factor) { latencyFactor_ = factor; }
     // Status bit 3 never rises.
     void SetStuckHandshake(bool stuck) { stuckHandshake_ = stuck; }
     // Every status bit that carries nothing at the moment reads random (seeded): bits 0-2
@@ -80,8 +92,9 @@ private:
     void WriteControl(uint8_t value);
     void ReceiveByte(uint8_t value);
     void StartFrame();
-    void TakePicture();
-    double ExposureMilliseconds(int32_t nowMs) const;
+    void TakePicture(int64_t nowMs);
+    double ExposureMilliseconds(int64_t nowMs) const;
+    bool Answering();
     uint8_t DrivenData() const;
     uint8_t StatusLines() const;
 
@@ -91,9 +104,12 @@ private:
 
     uint8_t dataLatch_ = 0;
     uint8_t control_ = 0;
-    bool awake_ = false;  // a reset pulse has been seen
+    ContinuousMilliseconds time_;
+    bool awake_ = false;  // a reset pulse has been seen since power came
     uint8_t activity_ = 0;
-    int32_t lastPulseMs_ = 0;
+    int64_t lastPulseMs_ = 0;
+    std::optional<int64_t> answerAtMs_;  // a slow camera's first answer to the frame request
+    double latencyFactor_ = 0.0;
     std::optional<uint8_t> pendingCommand_;
     bool probing_ = false;
     SimCameraRegisters registers_;
@@ -105,6 +121,8 @@ private:
     int picturesTaken_ = 0;
 
     std::optional<UnplugPlan> unplugPlan_;
+    std::optional<int64_t> unplugAtMs_;
+    std::optional<int64_t> replugAtMs_;
     bool unplugged_ = false;
     uint8_t frozenData_ = lines::kFloatingData;
     uint8_t frozenStatus_ = 0;

@@ -31,13 +31,15 @@ void SimMount::WritePort(uint16_t address, uint8_t value)
     const bool dec = (value & 0x02) != 0;
     const bool positive = (value & 0x01) != 0;
     const size_t axis = dec ? 1 : 0;
-    const int64_t now = int64_t{clock_.ElapsedMilliseconds()} * 1'000'000;
+    const int64_t nowMs = time_.Read(clock_);
+    const int64_t now = nowMs * 1'000'000;
 
     if (running_[axis]) finished_[axis] += running_[axis]->MovedBy(now);
     const double speed = dec ? settings_.decSpeed : settings_.raSpeed;
     const bool flipped = dec ? settings_.flipDec : settings_.flipRa;
     double rate = settings_.arcsecPerPixel > 0.0 ? speed / settings_.arcsecPerPixel : 0.0;
     if (positive == flipped) rate = -rate;
+    if (jammedFromMs_[axis] && nowMs >= *jammedFromMs_[axis]) rate = 0.0;
     running_[axis] = Pulse{now, code * kNsPerCode, rate};
     ++commands_;
 }

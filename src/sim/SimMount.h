@@ -37,6 +37,11 @@ public:
     SkyPoint CorrectionAt(int64_t timeNs) const override;
     int CommandsCarriedOut() const { return commands_; }
 
+    // A fault for demonstrations and tests: from `fromMs` (clock milliseconds since its start)
+    // the axis takes its commands and does not move.
+    enum class Axis { Ra, Dec };
+    void JamAxis(Axis axis, int64_t fromMs = 0) { jammedFromMs_[axis == Axis::Dec ? 1 : 0] = fromMs; }
+
 private:
     struct Pulse {
         int64_t startNs = 0;
@@ -46,7 +51,9 @@ private:
     };
 
     Clock& clock_;
+    ContinuousMilliseconds time_;
     MountSettings settings_;
+    std::array<std::optional<int64_t>, 2> jammedFromMs_;
     std::array<double, 2> finished_{};  // pixels moved by pulses already replaced, x then y
     std::array<std::optional<Pulse>, 2> running_;
     int commands_ = 0;

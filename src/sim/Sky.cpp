@@ -73,7 +73,7 @@ void Sky::Shift(double dxPixels, double dyPixels)
 
 SkyPoint Sky::TrackingError(int64_t timeNs) const
 {
-    const double seconds = static_cast<double>(timeNs) * 1e-9;
+    const double seconds = static_cast<double>(timeNs - scene_.pointedAtNs) * 1e-9;
     double periodic = 0.0;
     if (scene_.periodicSeconds > 0.0) {
         periodic = scene_.periodicAmplitude * std::sin(kTwoPi * seconds / scene_.periodicSeconds);

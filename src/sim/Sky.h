@@ -42,6 +42,8 @@ struct SkyScene {
     double driftYPerSecond = 0.02;   // about 0.9 arc seconds a minute at 0.77 arc seconds a pixel
     double periodicAmplitude = 3.0;  // pixels
     double periodicSeconds = 240.0;
+    // The camera's time at which the tracking error is zero: when the telescope was pointed.
+    int64_t pointedAtNs = 0;
 };
 
 // The simulated sky in front of the camera. A pixel's level is
@@ -62,7 +64,8 @@ public:
 
     // The sum of every Shift so far.
     SkyPoint PointingOffset() const { return offset_; }
-    // Drift plus periodic error at a time of the camera's clock; zero at time 0.
+    // Drift plus periodic error at a time of the camera's clock; zero when the telescope was
+    // pointed.
     SkyPoint TrackingError(int64_t timeNs) const;
     // Where the guide star stands at that time, error and corrections included.
     SkyPoint GuideStarAt(int64_t timeNs) const;

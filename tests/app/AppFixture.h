@@ -7,6 +7,7 @@
 #include "platform/headless/HeadlessToolkit.h"
 #include "platform/ports/PortBus.h"
 #include "platform/ports/SerialPorts.h"
+#include "sim/SimCamera.h"
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,55 @@ public:
     FrameSource* frameSource = nullptr;  // null: the parallel-port camera on the bus
     std::string guideLogPath;
     std::unique_ptr<TcamApp> app;
+};
+
+// The whole program on the headless desktop, with the simulated camera sending its test
+// pattern.
+class CameraApp {
+public:
+    CameraApp() : camera(h.kit.Clock(), nullptr) {}
+
+    void Plug() { h.bus.Attach(port::kLptData, port::kLptControl, camera); }
+    void Start(FrameBuffers::BlockSource bufferSource = {})
+    {
+        h.Start(std::move(bufferSource));
+        setupMs = h.Image().LastFrameEnd();
+    }
+    // Plugged, started and two frames into acquiring at the level.
+    void AcquiringAt(uint16_t level)
+    {
+        Plug();
+        Start();
+        SetLevel(level);
+        Frames(2);
+    }
+    // Moves the clock to `ms` after the image window's set-up.
+    void AdvanceToSinceSetup(int32_t ms) { h.kit.AdvanceMs(setupMs + ms - h.kit.Clock().PeekMilliseconds()); }
+    void SetLevel(uint16_t level)
+    {
+        h.State().camera.exposureStep = level;
+        h.State().camera.exposureLevel = level;
+    }
+    // Runs ticks until the camera has sent `n` more frames.
+    void Frames(int n)
+    {
+        const int target = camera.FramesSent() + n;
+        for (int guard = 0; camera.FramesSent() < target && guard < 1000; ++guard)
+            h.kit.AdvanceToNextTimer();
+        ASSERT_EQ(camera.FramesSent(), target);
+    }
+    int AcquisitionPeriod() { return h.kit.TimerPeriodMs(h.Image(), NuvixWindow::kAcquisitionTimer).value_or(-1); }
+    int MessagesSaying(const std::string& text) const
+    {
+        int count = 0;
+        for (const auto& box : h.kit.MessageBoxes())
+            count += box.text == text;
+        return count;
+    }
+
+    AppHarness h;
+    sim::SimCamera camera;
+    int32_t setupMs = 0;
 };
 
 }  // namespace nuvix::testing

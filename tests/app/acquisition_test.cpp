@@ -1,46 +1,13 @@
 #include "AppFixture.h"
 
-#include "sim/SimCamera.h"
 #include "sim/SimPixelEncoder.h"
 
-using nuvix::testing::AppHarness;
+using nuvix::testing::CameraApp;
 
 namespace nuvix {
 namespace {
 
-// The whole program on the headless desktop, with the simulated camera sending its test
-// pattern.
-class Acquisition : public ::testing::Test {
-protected:
-    Acquisition() : camera(h.kit.Clock(), nullptr) {}
-
-    void Plug() { h.bus.Attach(port::kLptData, port::kLptControl, camera); }
-    void Start(FrameBuffers::BlockSource bufferSource = {})
-    {
-        h.Start(std::move(bufferSource));
-        setupMs = h.Image().LastFrameEnd();
-    }
-    // Moves the clock to `ms` after the image window's set-up.
-    void AdvanceToSinceSetup(int32_t ms) { h.kit.AdvanceMs(setupMs + ms - h.kit.Clock().PeekMilliseconds()); }
-    void SetLevel(uint16_t level)
-    {
-        h.State().camera.exposureStep = level;
-        h.State().camera.exposureLevel = level;
-    }
-    // Runs ticks until the camera has sent `n` more frames.
-    void Frames(int n)
-    {
-        const int target = camera.FramesSent() + n;
-        for (int guard = 0; camera.FramesSent() < target && guard < 1000; ++guard)
-            h.kit.AdvanceToNextTimer();
-        ASSERT_EQ(camera.FramesSent(), target);
-    }
-    int AcquisitionPeriod() { return h.kit.TimerPeriodMs(h.Image(), NuvixWindow::kAcquisitionTimer).value_or(-1); }
-
-    AppHarness h;
-    sim::SimCamera camera;
-    int32_t setupMs = 0;
-};
+class Acquisition : public ::testing::Test, protected CameraApp {};
 
 TEST_F(Acquisition, FirstTickReportsTheCameraAndAcquiresNothing)
 {
@@ -171,10 +138,7 @@ TEST_F(Acquisition, AnUnpluggedCameraIsToldOnceAndThePictureStays)
     Frames(2);
     const FrameBytes before = h.Image().Buffers().frame;
     AdvanceToSinceSetup(h.kit.Clock().PeekMilliseconds() - setupMs + 20'000);
-    int told = 0;
-    for (const auto& box : h.kit.MessageBoxes())
-        told += box.text == "La caméra ne répond plus";
-    EXPECT_EQ(told, 1);
+    EXPECT_EQ(MessagesSaying("La caméra ne répond plus"), 1);
     EXPECT_EQ(h.Image().Buffers().frame, before);
     // The other windows still answer.
     h.kit.Click(h.Main(), 344);

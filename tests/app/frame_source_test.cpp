@@ -29,6 +29,7 @@ public:
         return arrival;
     }
     void PulseReset() override {}
+    bool AnswersAgain() override { return true; }
 
     std::deque<FrameArrival> script;
     std::vector<float> exposures;

@@ -1,6 +1,10 @@
 #include "AppFixture.h"
 
 #include "app/ExposureDisplay.h"
+#include "platform/gfx/FontMatch.h"
+
+#include <algorithm>
+#include <optional>
 
 using nuvix::testing::AppHarness;
 
@@ -134,6 +138,49 @@ TEST_F(Panel, LabelBoxesShowTenCharactersAtMost)
     const auto full = drawn("Seuil manuel");
     EXPECT_EQ(full, drawn("Seuil manu"));
     EXPECT_NE(full, drawn("Seuil man"));
+}
+
+// With the face the program loads, no text of the panel runs out of its box, at any exposure
+// step the control reaches and with the widest values of the other boxes.
+TEST_F(Panel, EveryTextFitsItsBoxAtEveryExposureStep)
+{
+    const std::optional<gfx::FaceLocation> face = gfx::FontMatcher().Match({"Liberation Sans Narrow", 11, false});
+    ASSERT_TRUE(face.has_value());
+    EXPECT_NE(face->path.find("LiberationSansNarrow"), std::string::npos) << "another face stands in: " << face->path;
+
+    // Every label box of the panel: (x, y - 1) to (x + width, y + 14).
+    const gfx::Rect boxes[] = {
+        {380, 9, 430, 24},    {380, 60, 430, 75}, {380, 110, 430, 125}, {375, 171, 425, 186}, {470, 127, 520, 142},
+        {470, 191, 520, 206}, {380, 29, 438, 44}, {385, 79, 435, 94},   {385, 129, 435, 144}, {400, 191, 420, 206},
+    };
+    const gfx::Pixel text = gfx::Color{240, 240, 0}.ToPixel();
+    const auto strayPixels = [&] {
+        const gfx::Bitmap& s = h.Main().Surface();
+        int stray = 0;
+        for (int y = 0; y < s.Height(); ++y) {
+            for (int x = 0; x < s.Width(); ++x) {
+                const bool inBox = std::any_of(std::begin(boxes), std::end(boxes), [&](const gfx::Rect& r) {
+                    return r.Contains({x, y});
+                });
+                stray += s.At(x, y) == text && !inBox;
+            }
+        }
+        return stray;
+    };
+    struct Values {
+        uint16_t contrast, whiteBalance;
+        int32_t threshold;
+    };
+    for (const Values v : {Values{255, 255, 63}, Values{100, 188, 48}, Values{0, 0, 0}}) {
+        Camera().contrast = v.contrast;
+        Camera().whiteBalance = v.whiteBalance;
+        h.State().panel.manualThreshold = v.threshold;
+        for (uint16_t step = kLowestExposureStep; step <= kHighestExposureStep; ++step) {
+            Camera().exposureStep = step;
+            h.Main().UpdateExposureDisplay();
+            ASSERT_EQ(strayPixels(), 0) << "step " << step << ": " << h.Main().ExposureTextShown();
+        }
+    }
 }
 
 }  // namespace

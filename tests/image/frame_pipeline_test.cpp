@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <random>
 #include <vector>
@@ -179,6 +180,102 @@ TEST(FramePipeline, DoesNothingWithoutItsBuffers)
     EXPECT_TRUE(rig.hooks.calls.empty());
     EXPECT_EQ(rig.buffers.frame[0], 9);
     EXPECT_EQ(rig.integration.frameCount, 0);
+}
+
+// The pipeline written the plain way, one step after the other over the whole frame, in the
+// arithmetic the system fixes (divisions, single-precision views).
+struct PlainPipeline {
+    FrameBytes frame{};
+    std::vector<int32_t> dark, sum;
+    int32_t count = 0;
+
+    void Run(bool gateOpen, bool darkSpot, bool useDark, bool darkRequested, const IntegrationState& view)
+    {
+        constexpr int64_t kTop = std::numeric_limits<int32_t>::max();
+        if (count < kTop) ++count;
+        if (!gateOpen) --count;
+        for (int i = 0; i < kFramePixels; ++i) {
+            int p = std::min<int>(frame[i], 63);
+            if (darkSpot) p = 63 - p;
+            int32_t v = 4 * p;
+            if (useDark) v = dark[i] >= v ? 0 : v - dark[i];
+            frame[i] = static_cast<uint8_t>(v);
+        }
+        count = std::max(count, 1);
+        int32_t maximum = 0, minimum = 1'410'065'408;
+        for (int i = 0; i < kFramePixels; ++i) {
+            if (gateOpen) sum[i] = static_cast<int32_t>(std::min<int64_t>(int64_t{sum[i]} + frame[i], kTop));
+            maximum = std::max(maximum, sum[i]);
+            minimum = std::min(minimum, sum[i]);
+        }
+        if (maximum == minimum) maximum = minimum + 1;
+        if (darkRequested) {
+            for (int i = 0; i < kFramePixels; ++i)
+                dark[i] = sum[i] / count;
+        }
+        const float scale = 255.0f / static_cast<float>(int64_t{maximum} - minimum);
+        for (int i = 0; i < kFramePixels; ++i) {
+            float t = 0.0f;
+            if (view.showAverage) {
+                t = static_cast<float>(sum[i] / count);
+                if (view.stretchOn) t = static_cast<float>(sum[i] - minimum) * scale;
+                if (view.gainOn) t = t * view.gain;
+            } else if (view.gainOn) {
+                t = static_cast<float>(frame[i]) * view.gain;
+            } else {
+                continue;
+            }
+            frame[i] = static_cast<uint8_t>(t > 255.0f ? 255.0f : (t < 0.0f ? 0.0f : t));
+        }
+    }
+};
+
+// Every combination of settings on random frames, dark frames and sums, small and near the
+// top: the fast passes give the plain pipeline's bytes, pixel for pixel.
+TEST(FramePipeline, GivesThePlainPipelinesBytes)
+{
+    std::mt19937 random(2026);
+    const auto below = [&](uint32_t n) { return static_cast<int32_t>(random() % n); };
+    for (unsigned settings = 0; settings < 256; ++settings) {
+        SCOPED_TRACE(settings);
+        const bool gateOpen = (settings & 1) == 0;
+        const bool darkSpot = settings & 2;
+        const bool useDark = settings & 4;
+        const bool darkRequested = settings & 8;
+        IntegrationState view;
+        view.showAverage = settings & 16;
+        view.stretchOn = settings & 32;
+        view.gainOn = settings & 64;
+        view.gain = std::array<float, 4>{0.0f, 0.37f, 1.7f, 3.0f}[random() % 4];
+        const bool hugeSums = settings & 128;
+
+        PipelineRig rig;
+        PlainPipeline plain;
+        plain.dark.resize(kFramePixels);
+        plain.sum.resize(kFramePixels);
+        for (int i = 0; i < kFramePixels; ++i) {
+            plain.frame[i] = static_cast<uint8_t>(below(72));
+            plain.dark[i] = below(260);
+            plain.sum[i] = hugeSums ? std::numeric_limits<int32_t>::max() - below(1'000'000'000) : 1 + below(60'000);
+        }
+        plain.count = hugeSums ? 1 + below(5'000'000) : 1 + below(240);
+        rig.buffers.frame = plain.frame;
+        rig.buffers.darkFrame = plain.dark;
+        rig.buffers.sumFrame = plain.sum;
+        rig.integration = view;
+        rig.integration.frameCount = plain.count;
+        rig.darkSpotGuiding = darkSpot;
+        rig.buffers.useDark = useDark;
+        rig.buffers.darkRequested = darkRequested;
+        if (!gateOpen) rig.StarOffBy(5, 0);
+
+        rig.Run();
+        plain.Run(gateOpen, darkSpot, useDark, darkRequested, view);
+        ASSERT_EQ(rig.integration.frameCount, plain.count);
+        ASSERT_TRUE(rig.buffers.frame == plain.frame);
+        ASSERT_TRUE(rig.buffers.sumFrame == plain.sum);
+        ASSERT_TRUE(rig.buffers.darkFrame == plain.dark);
+    }
 }
 
 }  // namespace

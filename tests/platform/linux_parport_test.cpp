@@ -25,6 +25,9 @@ constexpr int kFd = 7;
 // What the fake system answers, and every call made to it, in order.
 struct FakeSystemState {
     std::vector<std::string> calls;
+    PathInfo path{0, true, 99, 0};  // /dev/parport0 of ppdev
+    std::map<std::string, std::string> files{{"/proc/sys/dev/parport/parport0/base-addr", "888\t1912"},
+                                             {"/proc/sys/dev/parport/parport1/base-addr", "632\t1656"}};
     int openResult = kFd;
     int claimResult = 0;
     unsigned modes = PARPORT_MODE_PCSPP | PARPORT_MODE_TRISTATE;
@@ -51,6 +54,13 @@ std::string Hex(unsigned value)
 class FakeSystem final : public ParportSystem {
 public:
     explicit FakeSystem(FakeSystemState& state) : s_(state) {}
+
+    PathInfo Inspect(const std::string&) override { return s_.path; }
+    std::optional<std::string> ReadText(const std::string& path) override
+    {
+        const auto it = s_.files.find(path);
+        return it == s_.files.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
 
     int Open(const std::string& path) override
     {
@@ -230,6 +240,12 @@ TEST(LinuxParport, OpeningOutcomes)
         std::string reasonPart;
         std::vector<std::string> calls;
         std::string notePart;
+        std::string path = "/dev/parport0";
+    };
+    const auto missing = [](FakeSystemState& s) { s.path = {-ENOENT, false, 0, 0}; };
+    const auto missingAsRoot = [](FakeSystemState& s) {
+        s.path = {-ENOENT, false, 0, 0};
+        s.root = true;
     };
     const std::vector<Case> cases = {
         {"ppdev",
@@ -244,22 +260,45 @@ TEST(LinuxParport, OpeningOutcomes)
          "",
          {"open /dev/parport0", "PPCLAIM", "PPGETMODES", "PPDATADIR 0"},
          "/dev/parport0 cannot turn its data lines"},
-        {"no device file",
-         [](FakeSystemState& s) { s.openResult = -ENOENT; },
+        // Each reason of its own: missing, not a port, permission.
+        {"no device file", missing, Kind::None, "/dev/parport0 does not exist (is the ppdev module loaded?)", {}, ""},
+        {"a regular file",
+         [](FakeSystemState& s) {
+             s.path = {0, false, 0, 0};
+         },
          Kind::None,
-         "/dev/parport0 does not exist",
+         "/tmp/notes.txt is not a parallel port device",
+         {},
+         "",
+         "/tmp/notes.txt"},
+        {"another character device",
+         [](FakeSystemState& s) {
+             s.path = {0, true, 4, 64};
+         },
+         Kind::None,
+         "/dev/ttyS0 is not a parallel port device",
+         {},
+         "",
+         "/dev/ttyS0"},
+        {"under another user's home",
+         [](FakeSystemState& s) {
+             s.path = {-EACCES, false, 0, 0};
+         },
+         Kind::None,
+         "/home/other/parport0 is not a parallel port device (a directory on the way is closed to this user)",
+         {},
+         "",
+         "/home/other/parport0"},
+        {"permission",
+         [](FakeSystemState& s) { s.openResult = -EACCES; },
+         Kind::None,
+         "permission denied on /dev/parport0 (the user should join group lp)",
          {"open /dev/parport0"},
          ""},
         {"no port behind it",
          [](FakeSystemState& s) { s.openResult = -ENXIO; },
          Kind::None,
          "no parallel port behind /dev/parport0",
-         {"open /dev/parport0"},
-         ""},
-        {"permission",
-         [](FakeSystemState& s) { s.openResult = -EACCES; },
-         Kind::None,
-         "the user should join group lp",
          {"open /dev/parport0"},
          ""},
         {"busy", [](FakeSystemState& s) { s.openResult = -EBUSY; }, Kind::None, "is busy", {"open /dev/parport0"}, ""},
@@ -275,66 +314,95 @@ TEST(LinuxParport, OpeningOutcomes)
          "cannot claim /dev/parport0",
          {"open /dev/parport0", "PPCLAIM", "close 7"},
          ""},
+        // Root falls back to direct access at the base of the port named, and only then.
         {"root falls back to direct access",
+         missingAsRoot,
+         Kind::Direct,
+         "",
+         {"ioperm 378 3 on", "setgid 100", "setuid 1000", "setuid 0"},
+         ""},
+        {"root on the second port, held by another driver",
          [](FakeSystemState& s) {
-             s.openResult = -ENOENT;
+             s.path = {0, true, 99, 1};
+             s.openResult = -EBUSY;
              s.root = true;
          },
          Kind::Direct,
          "",
-         {"open /dev/parport0", "ioperm 378 3 on", "setgid 100", "setuid 1000", "setuid 0"},
+         {"open /dev/parport1", "ioperm 278 3 on", "setgid 100", "setuid 1000", "setuid 0"},
+         "",
+         "/dev/parport1"},
+        {"root names a file that is no port",
+         [](FakeSystemState& s) {
+             s.path = {0, false, 0, 0};
+             s.root = true;
+         },
+         Kind::None,
+         "not a parallel port device; no direct port access: the I/O address of /tmp/x is not known",
+         {},
+         "",
+         "/tmp/x"},
+        {"root, the port's address is not published",
+         [](FakeSystemState& s) {
+             s.path = {-ENOENT, false, 0, 0};
+             s.root = true;
+             s.files.clear();
+         },
+         Kind::None,
+         "no direct port access: the I/O address of /dev/parport0 is not known",
+         {},
          ""},
         {"root through sudo drops to the sudo user",
          [](FakeSystemState& s) {
-             s.openResult = -ENOENT;
+             s.path = {-ENOENT, false, 0, 0};
              s.root = true;
              s.real = {0, 0};
              s.environment = {{"SUDO_UID", "1001"}, {"SUDO_GID", "1002"}};
          },
          Kind::Direct,
          "",
-         {"open /dev/parport0", "ioperm 378 3 on", "setgroups", "setgid 1002", "setuid 1001", "setuid 0"},
+         {"ioperm 378 3 on", "setgroups", "setgid 1002", "setuid 1001", "setuid 0"},
          ""},
         {"root login keeps root and says so",
          [](FakeSystemState& s) {
-             s.openResult = -ENOENT;
+             s.path = {-ENOENT, false, 0, 0};
              s.root = true;
              s.real = {0, 0};
              s.environment = {{"SUDO_UID", "12x"}, {"SUDO_GID", "5"}};
          },
          Kind::Direct,
          "",
-         {"open /dev/parport0", "ioperm 378 3 on"},
+         {"ioperm 378 3 on"},
          "running as root"},
         {"direct access refused",
          [](FakeSystemState& s) {
-             s.openResult = -ENOENT;
+             s.path = {-ENOENT, false, 0, 0};
              s.root = true;
              s.grantResult = -EPERM;
          },
          Kind::None,
-         "does not exist: no parallel port, or the ppdev module is not loaded (modprobe ppdev); direct",
-         {"open /dev/parport0", "ioperm 378 3 on"},
+         "does not exist (is the ppdev module loaded?); direct",
+         {"ioperm 378 3 on"},
          ""},
         {"root cannot be given up",
          [](FakeSystemState& s) {
-             s.openResult = -ENOENT;
+             s.path = {-ENOENT, false, 0, 0};
              s.root = true;
              s.setUidResult = -EAGAIN;
          },
          Kind::None,
          "root could not be given up (setuid",
-         {"open /dev/parport0", "ioperm 378 3 on", "setgid 100", "setuid 1000", "ioperm 378 3 off"},
+         {"ioperm 378 3 on", "setgid 100", "setuid 1000", "ioperm 378 3 off"},
          ""},
         {"root comes back",
          [](FakeSystemState& s) {
-             s.openResult = -ENOENT;
+             s.path = {-ENOENT, false, 0, 0};
              s.root = true;
              s.rootComesBack = true;
          },
          Kind::None,
          "root could be taken back",
-         {"open /dev/parport0", "ioperm 378 3 on", "setgid 100", "setuid 1000", "setuid 0", "ioperm 378 3 off"},
+         {"ioperm 378 3 on", "setgid 100", "setuid 1000", "setuid 0", "ioperm 378 3 off"},
          ""},
     };
     for (const Case& c : cases) {
@@ -342,7 +410,7 @@ TEST(LinuxParport, OpeningOutcomes)
         FakeSystemState state;
         c.setup(state);
         std::ostringstream notes;
-        ParallelPortOpening opening = OpenParallelPort("/dev/parport0", std::make_unique<FakeSystem>(state), notes);
+        ParallelPortOpening opening = OpenParallelPort(c.path, std::make_unique<FakeSystem>(state), notes);
         switch (c.kind) {
         case Kind::None:
             EXPECT_EQ(opening.device, nullptr);
@@ -371,20 +439,21 @@ TEST(LinuxParport, OpeningOutcomes)
     }
 }
 
-TEST(LinuxParport, DirectAccessReachesOnlyLpt1)
+TEST(LinuxParport, DirectAccessReachesOnlyTheNamedPortsRegisters)
 {
     FakeSystemState state;
-    state.openResult = -ENOENT;
+    state.path = {-ENOENT, false, 0, 0};
     state.root = true;
     std::ostringstream notes;
-    ParallelPortOpening opening = OpenParallelPort("/dev/parport0", std::make_unique<FakeSystem>(state), notes);
+    ParallelPortOpening opening = OpenParallelPort("/dev/parport1", std::make_unique<FakeSystem>(state), notes);
     ASSERT_NE(opening.device, nullptr);
     state.calls.clear();
     opening.device->WritePort(port::kLptControl, 0x2E);  // the direction bit goes to the register as it is
     EXPECT_EQ(opening.device->ReadPort(port::kLptStatus), 0x87);
+    opening.device->WritePort(port::kLptData, 0x1D);
     EXPECT_EQ(opening.device->ReadPort(port::kCom1), 0xFF);
     opening.device->WritePort(port::kCom1, 0x40);
-    EXPECT_EQ(state.calls, (std::vector<std::string>{"outb 37A 2E", "inb 379"}));
+    EXPECT_EQ(state.calls, (std::vector<std::string>{"outb 27A 2E", "inb 279", "outb 278 1D"}));
 }
 
 }  // namespace

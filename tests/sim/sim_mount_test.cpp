@@ -66,6 +66,19 @@ TEST(SimMount, AFlippedAxisMovesTheOtherWay)
     EXPECT_NEAR(rig.At(1000).y, kRate / 63, 1e-6);
 }
 
+TEST(SimMount, AJammedAxisTakesItsCommandsAndStaysPut)
+{
+    MountRig rig;
+    rig.mount.JamAxis(SimMount::Axis::Dec, 1000);
+    rig.Send(0xFF);  // DEC +63 before the jam: carried out
+    rig.clock.AdvanceMs(2000);
+    rig.Send(0xFF);  // after it: taken, not carried out
+    rig.Send(0xFD);  // AD still moves
+    EXPECT_NEAR(rig.At(5000).y, kRate, 1e-6);
+    EXPECT_NEAR(rig.At(5000).x, kRate, 1e-6);
+    EXPECT_EQ(rig.mount.CommandsCarriedOut(), 3);
+}
+
 TEST(SimMount, TheSkyFollowsTheMount)
 {
     MountRig rig;

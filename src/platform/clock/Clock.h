@@ -4,6 +4,19 @@
 
 namespace nuvix {
 
+// Milliseconds from `start` to `now` on the 32-bit clock, correct across its wrap-around
+// (every 49.7 days; the signed difference would overflow after 24.8).
+inline uint32_t MillisecondsSince(int32_t start, int32_t now)
+{
+    return static_cast<uint32_t>(now) - static_cast<uint32_t>(start);
+}
+
+// The reading `ms` milliseconds before `now`, across the wrap-around as well.
+inline int32_t MillisecondsBefore(int32_t now, uint32_t ms)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(now) - ms);
+}
+
 // The one source of time for the system: milliseconds since start, polled waits and the
 // busy loops that pace the camera. A fake implementation lets tests jump instead of spin.
 class Clock {
@@ -20,13 +33,31 @@ public:
     // The camera's short settling delay: a busy loop of 100 iterations.
     void ShortDelay() { BusyLoop(100); }
 
-    // Reads the clock once, then polls it until at least n milliseconds have passed.
-    void WaitMilliseconds(int32_t n)
+    // Reads the clock once, then polls it until at least n milliseconds have passed. The
+    // thread is held all that time; a real clock may let the processor sleep meanwhile.
+    virtual void WaitMilliseconds(int32_t n)
     {
         const int32_t start = ElapsedMilliseconds();
-        while (ElapsedMilliseconds() - start < n) {
+        while (static_cast<int64_t>(MillisecondsSince(start, ElapsedMilliseconds())) < n) {
         }
     }
+};
+
+// The clock's time as a 64-bit count that goes on past the 32-bit wrap-around, for devices
+// that outlive it. It must be read at least once every 49 days to follow.
+class ContinuousMilliseconds {
+public:
+    int64_t Read(Clock& clock)
+    {
+        const int32_t now = clock.ElapsedMilliseconds();
+        total_ += MillisecondsSince(last_, now);
+        last_ = now;
+        return total_;
+    }
+
+private:
+    int32_t last_ = 0;
+    int64_t total_ = 0;
 };
 
 }  // namespace nuvix

@@ -1,5 +1,7 @@
 #include "platform/clock/RealClock.h"
 
+#include <thread>
+
 namespace nuvix {
 
 namespace {
@@ -22,6 +24,15 @@ void RealClock::BusyLoop(int64_t iterations)
         std::chrono::steady_clock::now() + std::chrono::nanoseconds(iterations * kNanosecondsPerIteration);
     while (std::chrono::steady_clock::now() < until) {
     }
+}
+
+void RealClock::WaitMilliseconds(int32_t n)
+{
+    // At least n milliseconds of the clock, as polling it would give.
+    const int32_t first = ElapsedMilliseconds();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(n);
+    while (static_cast<int64_t>(MillisecondsSince(first, ElapsedMilliseconds())) < n)
+        std::this_thread::sleep_until(end);
 }
 
 }  // namespace nuvix

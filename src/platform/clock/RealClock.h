@@ -12,6 +12,9 @@ public:
     RealClock();
     int32_t ElapsedMilliseconds() override;
     void BusyLoop(int64_t iterations) override;
+    // Sleeps until the clock has moved on by n milliseconds: the UART's gaps between bytes
+    // need time, not a processor spinning.
+    void WaitMilliseconds(int32_t n) override;
 
 private:
     std::chrono::steady_clock::time_point start_;

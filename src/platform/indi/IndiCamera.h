@@ -32,6 +32,8 @@ public:
     bool UploadSettings(const CameraSettings& settings) override;
     FrameArrival ReadFrame(float exposureMs, FrameBytes& target) override;
     void PulseReset() override {}
+    // Its steps never wait, so the next step is itself the check.
+    bool AnswersAgain() override { return true; }
 
     void Opened(LinkTime now) override;
     Sending Plan(LinkTime now) override;

@@ -2,10 +2,13 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
 
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #if defined(__x86_64__) || defined(__i386__)
 #include <sys/io.h>
@@ -23,6 +26,19 @@ int Result(int value)
 
 class LinuxParportSystem final : public ParportSystem {
 public:
+    PathInfo Inspect(const std::string& path) override
+    {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0) return {-errno, false, 0, 0};
+        return {0, S_ISCHR(info.st_mode), major(info.st_rdev), minor(info.st_rdev)};
+    }
+    std::optional<std::string> ReadText(const std::string& path) override
+    {
+        std::ifstream in(path);
+        std::string text;
+        if (!in || !std::getline(in, text)) return std::nullopt;
+        return text;
+    }
     int Open(const std::string& path) override { return Result(::open(path.c_str(), O_RDWR | O_CLOEXEC)); }
     int Ioctl(int fd, unsigned long request, void* argument) override
     {

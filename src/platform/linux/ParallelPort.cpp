@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iostream>
 #include <optional>
+#include <string_view>
 
 #include <linux/parport.h>
 #include <linux/ppdev.h>
@@ -16,25 +17,49 @@ namespace nuvix {
 
 namespace {
 
-constexpr uint16_t kLpt1First = port::kLptData;
-constexpr unsigned kLpt1Count = 3;
+constexpr unsigned kRegisterCount = 3;  // data, status, control
+constexpr unsigned kPpdevMajor = 99;    // the ppdev character devices, /dev/parportN
+constexpr std::string_view kPpdevPrefix = "/dev/parport";
 
 std::string ErrorText(int negativeErrno)
 {
     return std::strerror(-negativeErrno);
 }
 
+std::string DoesNotExist(const std::string& path)
+{
+    return path + " does not exist (is the ppdev module loaded?)";
+}
+
+// Why the path cannot be the port's ppdev device; nothing when it may be.
+std::optional<std::string> NotAPort(const std::string& path, const PathInfo& info)
+{
+    switch (-info.error) {
+    case 0:
+        if (info.characterDevice && info.major == kPpdevMajor) return std::nullopt;
+        return path + " is not a parallel port device";
+    case ENOENT:
+    case ENOTDIR:
+        return DoesNotExist(path);
+    case EACCES:
+        // Devices live in /dev, which everyone may search: no group would open this one.
+        return path + " is not a parallel port device (a directory on the way is closed to this user)";
+    default:
+        return "cannot examine " + path + ": " + ErrorText(info.error);
+    }
+}
+
 std::string OpenFailure(const std::string& path, int error)
 {
     switch (-error) {
     case ENOENT:
-        return path + " does not exist: no parallel port, or the ppdev module is not loaded (modprobe ppdev)";
+        return DoesNotExist(path);
     case ENODEV:
     case ENXIO:
         return "no parallel port behind " + path + " (is parport_pc loaded?)";
     case EACCES:
     case EPERM:
-        return "permission denied on " + path + ": the user should join group lp";
+        return "permission denied on " + path + " (the user should join group lp)";
     case EBUSY:
         return path + " is busy: another program or driver holds the port";
     default:
@@ -58,6 +83,7 @@ ParallelPortOpening OpenPpdev(const std::string& path, std::unique_ptr<ParportSy
     return {std::make_unique<ParportDevice>(std::move(system), fd), {}};
 }
 
+// The whole text as a decimal number.
 std::optional<uint32_t> ParseId(const std::optional<std::string>& text)
 {
     if (!text || text->empty()) return std::nullopt;
@@ -66,6 +92,31 @@ std::optional<uint32_t> ParseId(const std::optional<std::string>& text)
     const auto [stop, error] = std::from_chars(text->data(), end, value);
     if (error != std::errc() || stop != end) return std::nullopt;
     return value;
+}
+
+// The kernel's number of the port the path names: the minor of a ppdev device, or N of a
+// missing /dev/parportN (ppdev not loaded: the port may still be there).
+std::optional<unsigned> PortNumber(const std::string& path, const PathInfo& info)
+{
+    if (info.error == 0)
+        return info.characterDevice && info.major == kPpdevMajor ? std::optional(info.minor) : std::nullopt;
+    if (info.error != -ENOENT || !path.starts_with(kPpdevPrefix)) return std::nullopt;
+    return ParseId(path.substr(kPpdevPrefix.size()));
+}
+
+// The I/O base of a port as Linux publishes it: "888\t1912" (base, then the ECP base).
+std::optional<uint16_t> BaseAddress(ParportSystem& system, unsigned portNumber)
+{
+    const std::optional<std::string> text =
+        system.ReadText("/proc/sys/dev/parport/parport" + std::to_string(portNumber) + "/base-addr");
+    if (!text) return std::nullopt;
+    uint32_t base = 0;
+    const char* end = text->data() + text->size();
+    const auto [stop, error] = std::from_chars(text->data(), end, base);
+    const bool separated = stop == end || *stop == '\t' || *stop == ' ';
+    // Base 0 is what a port without I/O registers shows; the three registers must fit the space.
+    if (error != std::errc() || !separated || base == 0 || base > 0xFFFF - kRegisterCount) return std::nullopt;
+    return static_cast<uint16_t>(base);
 }
 
 // Gives root up for good once the ports are open: to the real ids, or to the user who ran
@@ -92,19 +143,20 @@ std::optional<std::string> DropRoot(ParportSystem& system, std::ostream& notes)
     return std::nullopt;
 }
 
-// Direct port I/O for root: ioperm on the three registers, then root is given up.
-ParallelPortOpening OpenDirect(std::unique_ptr<ParportSystem>& system, std::ostream& notes, std::string& why)
+// Direct port I/O for root: ioperm on the port's three registers, then root is given up.
+ParallelPortOpening OpenDirect(std::unique_ptr<ParportSystem>& system, uint16_t base, std::ostream& notes,
+                               std::string& why)
 {
-    if (const int granted = system->SetPortAccess(kLpt1First, kLpt1Count, true); granted != 0) {
+    if (const int granted = system->SetPortAccess(base, kRegisterCount, true); granted != 0) {
         why = "direct port access failed too: " + ErrorText(granted);
         return {};
     }
     if (const auto failure = DropRoot(*system, notes)) {
-        system->SetPortAccess(kLpt1First, kLpt1Count, false);
+        system->SetPortAccess(base, kRegisterCount, false);
         why = "direct port access given back, root could not be given up (" + *failure + ")";
         return {};
     }
-    return {std::make_unique<DirectPortDevice>(std::move(system)), {}};
+    return {std::make_unique<DirectPortDevice>(std::move(system), base), {}};
 }
 
 }  // namespace
@@ -112,10 +164,24 @@ ParallelPortOpening OpenDirect(std::unique_ptr<ParportSystem>& system, std::ostr
 ParallelPortOpening OpenParallelPort(const std::string& path, std::unique_ptr<ParportSystem> system,
                                      std::ostream& notes)
 {
-    ParallelPortOpening opening = OpenPpdev(path, system, notes);
+    const PathInfo info = system->Inspect(path);
+    ParallelPortOpening opening;
+    if (const std::optional<std::string> why = NotAPort(path, info)) {
+        opening.reason = *why;
+    } else {
+        opening = OpenPpdev(path, system, notes);
+    }
     if (opening.device || !system->RunsAsRoot()) return opening;
+
+    // Root may reach the registers directly, but only those of the port that was named.
+    const std::optional<unsigned> number = PortNumber(path, info);
+    const std::optional<uint16_t> base = number ? BaseAddress(*system, *number) : std::nullopt;
+    if (!base) {
+        opening.reason += "; no direct port access: the I/O address of " + path + " is not known";
+        return opening;
+    }
     std::string why;
-    ParallelPortOpening direct = OpenDirect(system, notes, why);
+    ParallelPortOpening direct = OpenDirect(system, *base, notes, why);
     if (direct.device) return direct;
     opening.reason += "; " + why;
     return opening;

@@ -75,12 +75,12 @@ void ParportDevice::SetInput(bool input)
 
 uint8_t DirectPortDevice::ReadPort(uint16_t address)
 {
-    return OnLpt1(address) ? system_->In(address) : kNothing;
+    return OnLpt1(address) ? system_->In(static_cast<uint16_t>(base_ + (address - port::kLptData))) : kNothing;
 }
 
 void DirectPortDevice::WritePort(uint16_t address, uint8_t value)
 {
-    if (OnLpt1(address)) system_->Out(address, value);
+    if (OnLpt1(address)) system_->Out(static_cast<uint16_t>(base_ + (address - port::kLptData)), value);
 }
 
 }  // namespace nuvix

@@ -31,16 +31,18 @@ private:
     bool input_ = false;
 };
 
-// The same registers by direct port I/O, after ioperm.
+// The same registers by direct port I/O, after ioperm: LPT1's three addresses reach the
+// registers of the port at `base`.
 class DirectPortDevice final : public PortDevice {
 public:
-    explicit DirectPortDevice(std::unique_ptr<ParportSystem> system) : system_(std::move(system)) {}
+    DirectPortDevice(std::unique_ptr<ParportSystem> system, uint16_t base) : system_(std::move(system)), base_(base) {}
 
     uint8_t ReadPort(uint16_t address) override;
     void WritePort(uint16_t address, uint8_t value) override;
 
 private:
     std::unique_ptr<ParportSystem> system_;
+    uint16_t base_;
 };
 
 }  // namespace nuvix

@@ -12,11 +12,24 @@ struct UserIds {
     uint32_t gid;
 };
 
+// What a path names, as far as the port is concerned.
+struct PathInfo {
+    int error = 0;  // -errno when the path could not be examined
+    bool characterDevice = false;
+    unsigned major = 0;
+    unsigned minor = 0;
+};
+
 // The operating-system calls behind the parallel port, so that tests can stand in for them.
 // Calls give 0 (or a file descriptor) on success and -errno on failure.
 class ParportSystem {
 public:
     virtual ~ParportSystem() = default;
+
+    // The path's file, symbolic links followed.
+    virtual PathInfo Inspect(const std::string& path) = 0;
+    // The first line of a small text file such as a /proc entry; null when it cannot be read.
+    virtual std::optional<std::string> ReadText(const std::string& path) = 0;
 
     // The ppdev character device.
     virtual int Open(const std::string& path) = 0;

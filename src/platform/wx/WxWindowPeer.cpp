@@ -10,7 +10,6 @@
 #include <wx/dcclient.h>
 #include <wx/dialog.h>
 #include <wx/frame.h>
-#include <wx/image.h>
 #include <wx/timer.h>
 
 #include <algorithm>
@@ -21,18 +20,6 @@ namespace {
 
 // Names our client panels among their siblings, for keeping them in creation order.
 const char* const kClientName = "nuvix-client";
-
-wxBitmap ToScreenBitmap(const gfx::Bitmap& surface)
-{
-    wxImage image(surface.Width(), surface.Height(), false);
-    unsigned char* rgb = image.GetData();
-    for (gfx::Pixel p : surface.Pixels()) {
-        *rgb++ = static_cast<unsigned char>(p >> 16);
-        *rgb++ = static_cast<unsigned char>(p >> 8);
-        *rgb++ = static_cast<unsigned char>(p);
-    }
-    return wxBitmap(image);
-}
 
 }  // namespace
 
@@ -226,19 +213,32 @@ void WxWindowPeer::SetOuterRect(gfx::Rect outer)
     }
 }
 
+void WxWindowPeer::PostOnce(bool& pending, void (WxWindowPeer::*work)())
+{
+    if (pending) return;
+    pending = true;
+    wxTheApp->CallAfter([anchor = anchor_, work] {
+        if (WxWindowPeer* peer = *anchor) (peer->*work)();
+    });
+}
+
 void WxWindowPeer::SurfaceChanged()
 {
-    shownStale_ = true;
-    if (panel_) panel_->Refresh(false);
+    // Drawing goes on until the handler returns; the screen is told what changed then.
+    PostOnce(flushPending_, &WxWindowPeer::FlushSurface);
+}
+
+void WxWindowPeer::FlushSurface()
+{
+    flushPending_ = false;
+    if (!panel_) return;
+    for (const gfx::Rect& r : shown_.Update(window_.Surface()))
+        panel_->RefreshRect(wxRect(r.left, r.top, r.Width(), r.Height()), false);
 }
 
 void WxWindowPeer::Invalidate()
 {
-    if (paintPending_) return;
-    paintPending_ = true;
-    wxTheApp->CallAfter([anchor = anchor_] {
-        if (WxWindowPeer* peer = *anchor) peer->DeferredPaint();
-    });
+    PostOnce(paintPending_, &WxWindowPeer::DeferredPaint);
 }
 
 void WxWindowPeer::DeferredPaint()
@@ -281,14 +281,12 @@ void WxWindowPeer::OnPaint(wxPaintEvent&)
 {
     wxPaintDC dc(panel_.get());
     const gfx::Bitmap& surface = window_.Surface();
-    if (surface.Width() > 0 && surface.Height() > 0) {
-        if (shownStale_ || !shown_.IsOk() || shown_.GetWidth() != surface.Width() ||
-            shown_.GetHeight() != surface.Height()) {
-            shown_ = ToScreenBitmap(surface);
-            shownStale_ = false;
-        }
-        dc.DrawBitmap(shown_, 0, 0, false);
+    if (!shown_.Fits(surface)) {
+        // The first paint, or one after a change of size: all of it, everywhere.
+        shown_.Update(surface);
+        panel_->Refresh(false);
     }
+    if (shown_.Bitmap().IsOk()) dc.DrawBitmap(shown_.Bitmap(), 0, 0, false);
     // Black frames are lines on the client area, under every control they enclose.
     dc.SetPen(*wxTRANSPARENT_PEN);
     dc.SetBrush(*wxBLACK_BRUSH);
@@ -328,7 +326,7 @@ void WxWindowPeer::OnSize(wxSizeEvent& event)
     const wxSize client = top_->GetClientSize();
     if (client.x <= 0 || client.y <= 0 || gfx::Size{client.x, client.y} == window_.ClientSize()) return;
     window_.DispatchSize(window_.OuterSizeFor({client.x, client.y}));
-    shownStale_ = true;
+    shown_.Reset();
     Invalidate();
 }
 

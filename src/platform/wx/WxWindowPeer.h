@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ui/Window.h"
+#include "platform/wx/ScreenImage.h"
 #include "platform/wx/WxSession.h"
 
 #include <wx/bitmap.h>
@@ -63,7 +64,11 @@ private:
     wxWindow* CreateClientPanel(wxWindow* parent, gfx::Rect rect, long border, bool hidden);
     void SetFixedClientSize(gfx::Size client);
     void RaiseLaterSiblings();
+    // Runs `work` on this peer once the running handler has returned: once however often
+    // asked meanwhile, and not at all when the peer is gone by then.
+    void PostOnce(bool& pending, void (WxWindowPeer::*work)());
     void DeferredPaint();
+    void FlushSurface();
     template <class Event>
     void Route(wxWindow& source, const wxEventTypeTag<Event>& type, void (WxWindowPeer::*handler)(Event&));
 
@@ -81,8 +86,8 @@ private:
     wxWeakRef<wxTopLevelWindow> top_;
     wxWeakRef<wxWindow> panel_;
     std::map<int, std::unique_ptr<Timer>> timers_;
-    wxBitmap shown_;  // the surface as last converted for the screen
-    bool shownStale_ = true;
+    ScreenImage shown_;  // the surface as the screen has it
+    bool flushPending_ = false;
     bool paintPending_ = false;
     bool visible_ = false;
 };
