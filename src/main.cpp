@@ -1,6 +1,8 @@
 // The program's entry: the command line, the backends (desktop, camera port), the run.
 #include "app/TcamApp.h"
 #include "platform/indi/IndiAddress.h"
+#include "platform/indi/IndiCamera.h"
+#include "platform/indi/IndiLink.h"
 #include "platform/indi/IndiMount.h"
 #include "platform/indi/IndiPointing.h"
 #include "platform/linux/ParallelPort.h"
@@ -34,7 +36,8 @@ struct Options {
     std::string parport = nuvix::kDefaultParallelPort;
     nuvix::SerialPaths serial;  // lines named on the command line; empty: the default
     std::optional<nuvix::indi::ServerAddress> indi;
-    std::string indiMount;  // empty: the first device that offers timed guide pulses
+    std::string indiMount;   // empty: the first device that offers timed guide pulses
+    std::string indiCamera;  // empty: the parallel-port camera
     std::string guideLog;
 };
 
@@ -42,7 +45,7 @@ void PrintUsage(std::FILE* to)
 {
     std::fprintf(to,
                  "Usage: nuvix [--simulate[=FAULTS]] [--parport PATH] [--serial COMn=PATH]... [--indi HOST[:PORT]]\n"
-                 "             [--indi-mount DEVICE] [--guide-log PATH] [--help] [--version]\n"
+                 "             [--indi-mount DEVICE] [--indi-camera DEVICE] [--guide-log PATH] [--help] [--version]\n"
                  "  --simulate         use the simulated camera, sky and mount instead of the hardware\n"
                  "  --simulate=FAULTS  the same, playing faults at times counted from the program's start,\n"
                  "                     for example unplug-after=10s,replug-after=20s: the camera is\n"
@@ -55,9 +58,13 @@ void PrintUsage(std::FILE* to)
                  "                     (default /dev/ttyS0 to /dev/ttyS3; with --simulate, none)\n"
                  "  --indi HOST[:PORT] also send the corrections as timed guide pulses to a mount on this\n"
                  "                     INDI server (default port %d); with --simulate the simulated sky\n"
-                 "                     follows that mount's coordinates\n"
+                 "                     follows that mount's coordinates; the server of --indi-camera too\n"
                  "  --indi-mount DEVICE\n"
-                 "                     the INDI device to guide (default: the first that takes guide pulses)\n"
+                 "                     the INDI device to guide (default: the first that takes guide pulses;\n"
+                 "                     with --indi-camera, only the one named here is guided)\n"
+                 "  --indi-camera DEVICE\n"
+                 "                     take the frames from this camera on the INDI server instead of the\n"
+                 "                     parallel port (a webcam through indi_v4l2_ccd, an astronomy camera)\n"
                  "  --guide-log PATH   append every guided frame to this guide log\n"
                  "  --help             show this help and exit\n"
                  "  --version          show the version and exit\n"
@@ -122,6 +129,8 @@ std::optional<Options> ParseCommandLine(int argc, char** argv, int& exitCode)
             }
         } else if (const auto mount = TakeValue("--indi-mount", argc, argv, i)) {
             options.indiMount = *mount;
+        } else if (const auto camera = TakeValue("--indi-camera", argc, argv, i)) {
+            options.indiCamera = *camera;
         } else if (const auto log = TakeValue("--guide-log", argc, argv, i)) {
             options.guideLog = *log;
         } else if (arg == "--help") {
@@ -149,8 +158,10 @@ std::optional<Options> ParseCommandLine(int argc, char** argv, int& exitCode)
             return std::nullopt;
         }
     }
-    if (!options.indiMount.empty() && !options.indi) {
-        std::fprintf(stderr, "nuvix: --indi-mount needs --indi\n");
+    for (const auto& [given, name] : {std::pair{!options.indiMount.empty(), "--indi-mount"},
+                                      std::pair{!options.indiCamera.empty(), "--indi-camera"}}) {
+        if (!given || options.indi) continue;
+        std::fprintf(stderr, "nuvix: %s needs --indi\n", name);
         PrintUsage(stderr);
         exitCode = 2;
         return std::nullopt;
@@ -174,14 +185,14 @@ int main(int argc, char** argv)
     nuvix::wx::WxToolkit toolkit;
     nuvix::PortBus bus;
 
-    // The camera: the simulator, or the real parallel port. Without either the camera is
-    // simply not detected.
+    // The camera: the simulator, or the real parallel port unless the frames come from INDI.
+    // Without either the camera is simply not detected.
     nuvix::sim::Sky sky(20261207);
     nuvix::sim::SimCamera simulatedCamera(toolkit.GetClock(), &sky);
     std::unique_ptr<nuvix::PortDevice> parallelPort;
     if (options->simulate) {
         bus.Attach(nuvix::port::kLptData, nuvix::port::kLptControl, simulatedCamera);
-    } else {
+    } else if (options->indiCamera.empty()) {
         nuvix::ParallelPortOpening opened = nuvix::OpenParallelPort(options->parport);
         if (opened.device) {
             parallelPort = std::move(opened.device);
@@ -200,9 +211,15 @@ int main(int argc, char** argv)
     }
     nuvix::SerialLines serialLines(serialPaths, std::cerr);
     nuvix::sim::SimMount simulatedMount(toolkit.GetClock());
-    // A mount on an INDI server takes the same corrections; its client runs on its own thread.
-    std::unique_ptr<nuvix::indi::IndiMount> indiMount;
-    if (options->indi) indiMount = std::make_unique<nuvix::indi::IndiMount>(*options->indi, options->indiMount);
+    // A mount on an INDI server takes the same corrections, and a camera there may give the frames;
+    // their client runs on its own thread. With a camera, a mount is guided only when named.
+    std::unique_ptr<nuvix::indi::IndiLink> indi;
+    if (options->indi) {
+        const bool guideMount = options->indiCamera.empty() || !options->indiMount.empty();
+        indi = std::make_unique<nuvix::indi::IndiLink>(
+            *options->indi, nuvix::indi::LinkChoice{guideMount, options->indiMount, options->indiCamera});
+    }
+    nuvix::indi::IndiMount* indiMount = indi ? indi->Mount() : nullptr;
     nuvix::PortFanOut mountAndLines{&simulatedMount, &serialLines};
     if (options->simulate) {
         nuvix::sim::ApplySimFaults(options->faults, simulatedCamera, simulatedMount);
@@ -224,7 +241,8 @@ int main(int argc, char** argv)
 
     nuvix::TcamApp app(toolkit, bus);
     app.Context().serial = &serialLines;
-    app.Context().guidePulses = indiMount.get();
+    app.Context().guidePulses = indiMount;
+    if (indi && indi->Camera()) app.Context().frameSource = indi->Camera();
     app.Context().guideLogPath = options->guideLog;
     // With the simulator, the INDI mount points the sky: its reported coordinates move the star.
     std::unique_ptr<nuvix::indi::IndiPointing> indiPointing;

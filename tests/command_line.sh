@@ -30,6 +30,9 @@ expect 2 --indi host:0
 expect 2 --indi host:port
 expect 2 --indi=:7624
 expect 2 --indi-mount "Telescope Simulator"
+expect 2 --indi-camera "CCD Simulator"
+expect 2 --indi localhost --indi-camera
+expect 2 --indi localhost --indi-camera=
 expect 2 --guide-log
 expect 2 --guide-log=
 expect 2 --parport=
@@ -49,7 +52,7 @@ reason /dev/null "/dev/null is not a parallel port device"
 reason /nonexistent/parport7 "/nonexistent/parport7 does not exist (is the ppdev module loaded?)"
 "$nuvix" --help | grep -q -- "--serial COMn=PATH" || { echo "--serial missing from the help"; fail=1; }
 "$nuvix" --help | grep -q "3 this session.s settings could not be stored" || { echo "exit status 3 missing from the help"; fail=1; }
-for option in "--indi HOST\[:PORT\]" "--indi-mount DEVICE" "--guide-log PATH"; do
+for option in "--indi HOST\[:PORT\]" "--indi-mount DEVICE" "--indi-camera DEVICE" "--guide-log PATH"; do
   "$nuvix" --help | grep -q -- "$option" || { echo "$option missing from the help"; fail=1; }
 done
 [ "$("$nuvix" --version)" = "Nuvix $version" ] || { echo "version line is not \"Nuvix $version\""; fail=1; }

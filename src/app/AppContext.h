@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppState.h"
+#include "camera/FrameSource.h"
 #include "guiding/GuidePulseSink.h"
 #include "image/FramePipeline.h"
 #include "platform/ports/PortBus.h"
@@ -19,6 +20,8 @@ struct AppContext {
     FrameBuffers::BlockSource bufferSource = {};
     // The lines behind the serial ports' UARTs; null: no line is ever set up.
     SerialPorts* serial = nullptr;
+    // Where frames come from; null: the parallel-port camera on the bus.
+    FrameSource* frameSource = nullptr;
     // A mount that also takes every frame's corrections as timed pulses; null: none.
     GuidePulseSink* guidePulses = nullptr;
     // Where guided frames are logged; empty: no log.

@@ -48,7 +48,9 @@ NuvixWindow::NuvixWindow(ui::Toolkit& toolkit, AppContext& context, NuvixMainWin
       context_(context),
       state_(context.state),
       mainWindow_(mainWindow),
-      link_{context.bus, toolkit.GetClock()}
+      link_{context.bus, toolkit.GetClock()},
+      parallelCamera_(link_),
+      camera_(context.frameSource ? *context.frameSource : parallelCamera_)
 {
     const bool allocated = context.bufferSource ? buffers_.Allocate(context.bufferSource) : buffers_.Allocate();
     if (allocated) {
@@ -137,8 +139,7 @@ void NuvixWindow::LoadParameters()
 
 void NuvixWindow::DetectCameraAtStart()
 {
-    state_.cameraPresent = DetectCamera(link_);
-    if (state_.cameraPresent) ProbePortMode(link_);
+    state_.cameraPresent = camera_.Detect();
 }
 
 void NuvixWindow::Paint(gfx::Canvas& canvas)

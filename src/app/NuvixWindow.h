@@ -4,6 +4,7 @@
 #include "analysis/EnergyWindow.h"
 #include "app/AppContext.h"
 #include "camera/CameraLink.h"
+#include "camera/ParallelCamera.h"
 #include "capture/PictureOwner.h"
 #include "guiding/TOptowin.h"
 #include "guiding/Trackwin.h"
@@ -99,6 +100,8 @@ private:
     AppState& state_;
     NuvixMainWindow& mainWindow_;
     CameraLink link_;
+    ParallelCamera parallelCamera_;
+    FrameSource& camera_;  // the parallel-port camera, or the context's frame source
     FrameBuffers buffers_;
     BitmapInfoBlock displayInfo_{};
     BitmapInfoBlock fileInfo_{};

@@ -1,10 +1,9 @@
 // The image window's acquisition cycle: the timers pace it, each step uploads the settings,
 // reads a frame, runs the pipeline and shows the result.
+#include "app/ExposureDisplay.h"
 #include "app/NuvixMainWindow.h"
 #include "app/NuvixWindow.h"
 #include "camera/ExposureTiming.h"
-#include "camera/FrameTransfer.h"
-#include "camera/QuickCam.h"
 #include "guiding/StarAnalysis.h"
 #include "image/LiveView.h"
 #include "platform/ui/Toolkit.h"
@@ -43,7 +42,8 @@ void NuvixWindow::Timer(int id)
             pending.clear();
         }
         if (state_.cameraPresent) {
-            Kit().MessageBox(this, "Mode bidirectionnel", "Quickcam sur LPT1");
+            const CameraGreeting greeting = camera_.Greeting();
+            Kit().MessageBox(this, greeting.text, greeting.caption);
         } else {
             Kit().MessageBox(this, "Pas de caméra", "Erreur");
         }
@@ -77,11 +77,7 @@ bool NuvixWindow::CameraMayStep()
 
 bool NuvixWindow::CameraIsBack()
 {
-    // The probe of the start is the presence check: it is short, it needs both levels of the
-    // handshake (a line stuck either way fails it), and a camera that was powered again needs
-    // its port mode anyway. Its reset pulse wakes such a camera.
-    link_.answerBoundMs = kPresenceCheckBoundMs;
-    const bool back = ProbePortMode(link_) == PortMode::Bidirectional;
+    const bool back = camera_.AnswersAgain();
     if (!back) cameraLostAt_ = link_.clock.ElapsedMilliseconds();
     return back;
 }
@@ -89,10 +85,8 @@ bool NuvixWindow::CameraIsBack()
 void NuvixWindow::AcquisitionStep()
 {
     CameraSettings& camera = state_.camera;
-    // The brightness uploaded is the one the previous step chose, and the camera exposes at it
-    // before it answers the frame request.
-    link_.answerBoundMs = AnswerBoundMs(static_cast<uint8_t>(camera.brightness & 0xFF));
-    bool answered = UploadSettings(link_, camera);
+    // The brightness uploaded is the one the previous step chose.
+    const bool answered = camera_.UploadSettings(camera);
     const bool longExposure = camera.exposureLevel > kLongestShortExposureLevel;
     if (!longExposure) {
         camera.brightness = camera.exposureLevel;
@@ -102,20 +96,23 @@ void NuvixWindow::AcquisitionStep()
         SetTimer(kAcquisitionTimer, LongExposureTimerPeriod(exposureMs_));
         camera.brightness = kLongExposureBrightness;
     }
-    if (answered) answered = ReadFrame(link_, buffers_.incoming);
-    if (answered) {
+    // The frame source seam: a camera told its exposure as a time gets the one the panel shows.
+    const float exposureMs = longExposure ? exposureMs_ : ExposureTimeMs(camera.exposureLevel);
+    const FrameArrival arrival = answered ? camera_.ReadFrame(exposureMs, buffers_.incoming) : FrameArrival::Lost;
+    if (arrival == FrameArrival::Arrived) {
         buffers_.frame = buffers_.incoming;
         FramePipeline(buffers_, state_.integration, state_.tracking, state_.parameters.params->darkSpotGuiding, *this);
     }
-    PulseReset(link_);
+    camera_.PulseReset();
     // An exchange given up on exposed nothing: the next tick has no exposure to wait out.
-    if (longExposure && answered) lastFrameEnd_ = link_.clock.ElapsedMilliseconds();
-    if (answered) {
-        cameraAnswering_ = true;
-        ShowFrame();
-    } else {
+    if (longExposure && arrival != FrameArrival::Lost) lastFrameEnd_ = link_.clock.ElapsedMilliseconds();
+    if (arrival == FrameArrival::Lost) {
         CameraStoppedAnswering();
+        return;
     }
+    // A frame still on its way leaves the picture as it is: the next step looks again.
+    cameraAnswering_ = true;
+    if (arrival == FrameArrival::Arrived) ShowFrame();
 }
 
 void NuvixWindow::CameraStoppedAnswering()

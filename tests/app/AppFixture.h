@@ -87,6 +87,7 @@ public:
         app->Context().bufferSource = std::move(bufferSource);
         app->Context().serial = serial;
         app->Context().guidePulses = guidePulses;
+        app->Context().frameSource = frameSource;
         app->Context().guideLogPath = guideLogPath;
         app->InitMainWindow();
         kit.Pump();
@@ -103,6 +104,7 @@ public:
     PortBus bus;
     SerialPorts* serial = nullptr;
     GuidePulseSink* guidePulses = nullptr;
+    FrameSource* frameSource = nullptr;  // null: the parallel-port camera on the bus
     std::string guideLogPath;
     std::unique_ptr<TcamApp> app;
 };

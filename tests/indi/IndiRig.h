@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppFixture.h"
+#include "platform/indi/IndiLink.h"
 #include "platform/indi/IndiMount.h"
 #include "platform/indi/IndiPointing.h"
 #include "sim/SimCamera.h"
@@ -23,11 +24,13 @@
 
 namespace nuvix::testing {
 
-// A private indiserver with INDI's telescope simulator on a free loopback port, driven by
-// scripts/indi-simulator; stopped, driver included, when the object goes.
+// A private indiserver with INDI's telescope simulator (or its CCD simulator) on a free loopback
+// port, driven by scripts/indi-simulator; stopped, driver included, when the object goes.
 class SimulatorServer {
 public:
-    explicit SimulatorServer(std::filesystem::path dir) : dir_(std::move(dir)), port_(FreePort())
+    enum class Driver { Telescope, Camera };
+    explicit SimulatorServer(std::filesystem::path dir, Driver driver = Driver::Telescope)
+        : dir_(std::move(dir)), port_(FreePort()), driver_(driver)
     {
         std::filesystem::create_directories(dir_);
     }
@@ -36,8 +39,18 @@ public:
     SimulatorServer& operator=(const SimulatorServer&) = delete;
 
     // Starts it and sets the mount up (unparked, synced, tracking); a restart syncs the mount back
-    // to where it was first synced.
-    bool Start() { return Run("start " + Quoted(dir_.string()) + " " + std::to_string(port_) + " " + ra_); }
+    // to where it was first synced. The camera is left unconnected.
+    bool Start()
+    {
+        const std::string where = Quoted(dir_.string()) + " " + std::to_string(port_);
+        return driver_ == Driver::Camera ? Run("camera " + where) : Run("start " + where + " " + ra_);
+    }
+    // Connects the camera, with noise of `noise` counts, and saves every picture it sends in `saveDir`.
+    bool SetCameraUp(int noise, const std::filesystem::path& saveDir)
+    {
+        return Run("camera-setup " + std::to_string(port_) + " " + std::to_string(noise) + " " +
+                   Quoted(saveDir.string()));
+    }
     // Ends server and driver at once, as a crash would.
     void Kill() { Run("kill " + Quoted(dir_.string())); }
     indi::ServerAddress Address() const { return {"127.0.0.1", port_}; }
@@ -77,8 +90,32 @@ private:
 
     std::filesystem::path dir_;
     int port_;
+    Driver driver_;
     std::string ra_;
 };
+
+// Runs the headless program for `ms` of real time, or until `done`, its fake clock moved along with
+// the real one (the server keeps real time): each timer fires when real time reaches it, and
+// `afterTimer` runs after each.
+inline void RunInRealTime(headless::HeadlessToolkit& kit, int64_t ms, const std::function<bool()>& done = {},
+                          const std::function<void()>& afterTimer = {})
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    const int64_t fakeStart = kit.Clock().NowNs();
+    for (;;) {
+        const int64_t real = fakeStart + std::chrono::nanoseconds(Clock::now() - start).count();
+        if (real - fakeStart >= ms * 1'000'000 || (done && done())) return;
+        const std::optional<int64_t> due = kit.NextTimerDueNs();
+        if (due && *due <= real) {
+            kit.AdvanceToNextTimer();
+            if (afterTimer) afterTimer();
+            continue;
+        }
+        kit.Clock().AdvanceToNs(real);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
 
 // The whole program headless on the simulated camera and sky, the sky pointed by a mount on a
 // real INDI server. The server keeps real time, so the program's fake clock is moved along with
@@ -90,12 +127,13 @@ protected:
     // Starts the program guiding this server's mount, with a guide log when `logPath` is set.
     void Start(const tparam& record, const std::string& logPath = {})
     {
-        mount = std::make_unique<indi::IndiMount>(server.Address(), "");
+        link = std::make_unique<indi::IndiLink>(server.Address(), indi::LinkChoice{true, "", ""});
+        mount = link->Mount();
         pointing = std::make_unique<indi::IndiPointing>(
             *mount, [this] { return static_cast<double>(h.State().parameters.arcsecPerPixel); });
         sky.SetMount(pointing.get());
         h.bus.Attach(port::kLptData, port::kLptControl, camera);
-        h.guidePulses = mount.get();
+        h.guidePulses = mount;
         h.guideLogPath = logPath;
         h.StoreRecord(record);
         h.Start();
@@ -104,25 +142,12 @@ protected:
     // Runs for `ms` of real time, or until `done`; `frame` after every frame shown.
     void RunFor(int64_t ms, const std::function<bool()>& done = {}, const std::function<void()>& frame = {})
     {
-        using Clock = std::chrono::steady_clock;
-        const Clock::time_point start = Clock::now();
-        const int64_t fakeStart = h.kit.Clock().NowNs();
         int lastFrame = camera.FramesSent();
-        for (;;) {
-            const int64_t real = fakeStart + std::chrono::nanoseconds(Clock::now() - start).count();
-            if (real - fakeStart >= ms * 1'000'000 || (done && done())) return;
-            const std::optional<int64_t> due = h.kit.NextTimerDueNs();
-            if (due && *due <= real) {
-                h.kit.AdvanceToNextTimer();
-                if (camera.FramesSent() != lastFrame) {
-                    lastFrame = camera.FramesSent();
-                    if (frame) frame();
-                }
-                continue;
-            }
-            h.kit.Clock().AdvanceToNs(real);
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        RunInRealTime(h.kit, ms, done, [&] {
+            if (camera.FramesSent() == lastFrame) return;
+            lastFrame = camera.FramesSent();
+            if (frame) frame();
+        });
     }
 
     // Until the mount is ready to guide, at most 15 s.
@@ -145,7 +170,8 @@ protected:
     SimulatorServer server;
     sim::Sky sky{20261207};
     sim::SimCamera camera;
-    std::unique_ptr<indi::IndiMount> mount;
+    std::unique_ptr<indi::IndiLink> link;
+    indi::IndiMount* mount = nullptr;
     std::unique_ptr<indi::IndiPointing> pointing;
 };
 

@@ -1,16 +1,38 @@
 #include "platform/indi/IndiConnection.h"
 
+#include "platform/fits/FitsImage.h"
+
 #include <libindi/basedevice.h>
+#include <libindi/indipropertyblob.h>
 #include <libindi/indipropertynumber.h>
 #include <libindi/indipropertyswitch.h>
 #include <libindi/indipropertytext.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace nuvix::indi {
 
 namespace {
-constexpr double kLongestPulseMs = 60000.0;
+constexpr const char* kPicture = "CCD1";  // the camera's main sensor; CCD2 is a guide head's
+
+// A number element's value, or `otherwise` when the property has no such element.
+double ValueOf(const INDI::PropertyNumber& property, const char* element, double otherwise)
+{
+    const auto* widget = property.findWidgetByName(element);
+    return widget ? widget->getValue() : otherwise;
+}
+
+bool IsOn(const INDI::PropertySwitch& property, const char* element)
+{
+    const auto* widget = property.findWidgetByName(element);
+    return widget != nullptr && widget->getState() == ISS_ON;
+}
+
+bool Is(const char* name, const char* wanted)
+{
+    return std::strcmp(name, wanted) == 0;
+}
 }  // namespace
 
 IndiConnection::IndiConnection(LinkShared& shared) : shared_(shared)
@@ -46,12 +68,35 @@ void IndiConnection::SendPulse(const std::string& device, Axis axis, const Guide
     const bool ra = axis == Axis::Ra;
     const bool first = pulse.direction == GuideDirection::West || pulse.direction == GuideDirection::North;
     const double ms = pulse.ms;
-    INDI::PropertyNumber property(2);
+    SendNumbers(device, ra ? "TELESCOPE_TIMED_GUIDE_WE" : "TELESCOPE_TIMED_GUIDE_NS",
+                {{ra ? "TIMED_GUIDE_W" : "TIMED_GUIDE_N", first ? ms : 0.0},
+                 {ra ? "TIMED_GUIDE_E" : "TIMED_GUIDE_S", first ? 0.0 : ms}});
+}
+
+void IndiConnection::ReceivePictures(const std::string& device)
+{
+    setBLOBMode(B_ALSO, device.c_str(), kPicture);
+}
+
+void IndiConnection::SendNumbers(const std::string& device, const char* name,
+                                 std::initializer_list<std::pair<const char*, double>> values)
+{
+    INDI::PropertyNumber property(values.size());
     property.setDeviceName(device.c_str());
-    property.setName(ra ? "TELESCOPE_TIMED_GUIDE_WE" : "TELESCOPE_TIMED_GUIDE_NS");
-    property[0].fill(ra ? "TIMED_GUIDE_W" : "TIMED_GUIDE_N", "", "%g", 0, kLongestPulseMs, 1, first ? ms : 0.0);
-    property[1].fill(ra ? "TIMED_GUIDE_E" : "TIMED_GUIDE_S", "", "%g", 0, kLongestPulseMs, 1, first ? 0.0 : ms);
+    property.setName(name);
+    size_t i = 0;
+    for (const auto& [element, value] : values)
+        property[i++].fill(element, "", "%g", 0, 0, 0, value);
     sendNewNumber(property);
+}
+
+void IndiConnection::SwitchOn(const std::string& device, const char* name, const char* element)
+{
+    INDI::PropertySwitch property(1);
+    property.setDeviceName(device.c_str());
+    property.setName(name);
+    property[0].fill(element, "", ISS_ON);
+    sendNewSwitch(property);
 }
 
 void IndiConnection::Changed()
@@ -81,7 +126,11 @@ void IndiConnection::newProperty(INDI::Property property)
 
 void IndiConnection::updateProperty(INDI::Property property)
 {
-    Note(property, true);
+    if (property.getType() == INDI_BLOB) {
+        TakePicture(property);
+    } else {
+        Note(property, true);
+    }
 }
 
 void IndiConnection::removeProperty(INDI::Property property)
@@ -124,8 +173,70 @@ void IndiConnection::Note(INDI::Property property, bool defined)
         if (ra == nullptr || dec == nullptr) return;
         facts.coordinates = EquatorialPoint{ra->getValue(), dec->getValue()};
         if (facts.name == shared_.mount) shared_.coordinates = facts.coordinates;
-    } else {
+    } else if (!NoteCamera(property, defined, facts.camera)) {
         return;
+    }
+    Changed();
+}
+
+bool IndiConnection::NoteCamera(INDI::Property property, bool defined, CameraFacts& camera)
+{
+    const char* name = property.getName();
+    const INDI_PROPERTY_TYPE type = property.getType();
+    if (Is(name, "CCD_EXPOSURE") && type == INDI_NUMBER) {
+        camera.exposure = defined;
+        const INDI::PropertyNumber exposure(property);
+        if (const auto* value = exposure.findWidgetByName("CCD_EXPOSURE_VALUE")) {
+            camera.shortestSeconds = value->getMin();
+            camera.longestSeconds = value->getMax();
+        }
+        // Each exposure the driver gives up on turns the property to Alert once.
+        const bool alert = defined && property.getState() == IPS_ALERT;
+        if (alert && !camera.exposureAlert) ++camera.exposureFailures;
+        camera.exposureAlert = alert;
+    } else if (Is(name, "CCD_INFO") && type == INDI_NUMBER && defined) {
+        const INDI::PropertyNumber info(property);
+        camera.sensorWidth = static_cast<int>(std::clamp(ValueOf(info, "CCD_MAX_X", 0), 0.0, 1e6));
+        camera.sensorHeight = static_cast<int>(std::clamp(ValueOf(info, "CCD_MAX_Y", 0), 0.0, 1e6));
+    } else if (Is(name, "CCD_BINNING") && type == INDI_NUMBER) {
+        const INDI::PropertyNumber binning(property);
+        const auto* x = binning.findWidgetByName("HOR_BIN");
+        const auto* y = binning.findWidgetByName("VER_BIN");
+        const double largest = defined && x && y ? std::min(x->getMax(), y->getMax()) : 1.0;
+        camera.largestBin = static_cast<int>(std::clamp(largest, 1.0, 64.0));
+    } else if (Is(name, "CCD_FRAME") && type == INDI_NUMBER) {
+        camera.frame = defined;
+    } else if (Is(name, "CCD_TRANSFER_FORMAT") && type == INDI_SWITCH) {
+        const INDI::PropertySwitch format(property);
+        camera.fitsOffered = defined && format.findWidgetByName("FORMAT_FITS") != nullptr;
+        camera.fitsChosen = camera.fitsOffered && IsOn(format, "FORMAT_FITS");
+    } else if (Is(name, "CCD_COMPRESSION") && type == INDI_SWITCH) {
+        camera.compressed = defined && IsOn(INDI::PropertySwitch(property), "INDI_ENABLED");
+    } else if (Is(name, "UPLOAD_MODE") && type == INDI_SWITCH) {
+        camera.uploadLocalOnly = defined && IsOn(INDI::PropertySwitch(property), "UPLOAD_LOCAL");
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void IndiConnection::TakePicture(INDI::Property property)
+{
+    const char* device = property.getDeviceName();
+    const char* name = property.getName();
+    if (device == nullptr || name == nullptr || shared_.camera != device || !Is(name, kPicture)) return;
+    const INDI::PropertyBlob blob(property);
+    const auto* image = blob.findWidgetByName(kPicture);
+    if (image == nullptr || image->getBlob() == nullptr || image->getBlobLen() <= 0) return;
+    // Read here, on the library's thread: the window thread only maps the result.
+    fits::FitsReading reading = fits::ReadFitsImage(
+        {static_cast<const std::byte*>(image->getBlob()), static_cast<size_t>(image->getBlobLen())});
+    const std::lock_guard lock(shared_.mutex);
+    if (reading.frame.empty()) {
+        ++shared_.unreadable;
+    } else {
+        shared_.picture = std::move(reading.frame);
+        ++shared_.pictures;
     }
     Changed();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "guiding/GuidePulseSink.h"
+#include "platform/indi/CameraSetup.h"
 
 #include <optional>
 #include <string>
@@ -24,6 +25,7 @@ struct DeviceFacts {
     bool guideWe = false;    // TELESCOPE_TIMED_GUIDE_WE is defined
     bool guideNs = false;
     std::optional<EquatorialPoint> coordinates;
+    CameraFacts camera;
 
     bool OffersGuidePulses() const { return guider || guideWe || guideNs; }
     bool ReadyToGuide() const { return connected && guideWe && guideNs; }

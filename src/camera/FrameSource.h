@@ -1,0 +1,45 @@
+#pragma once
+
+#include "camera/CameraSettings.h"
+#include "image/FrameGeometry.h"
+
+#include <string>
+
+namespace nuvix {
+
+// What one look at the camera gave.
+enum class FrameArrival {
+    Arrived,  // a whole frame is in the target
+    NotYet,   // the camera is working on it: the target is untouched, the next step looks again
+    Lost,     // the camera stopped answering: the target may hold a partial picture
+};
+
+// The camera's first-tick message: what was found, and where.
+struct CameraGreeting {
+    std::string text;
+    std::string caption;
+};
+
+// Where the acquisition step takes its frames: the parallel-port camera, or a camera served by
+// other means. Every call comes from the window thread; none waits longer than the camera's
+// own answer bound.
+class FrameSource {
+public:
+    virtual ~FrameSource() = default;
+
+    // At the image window's construction: whether there is a camera to acquire from.
+    virtual bool Detect() = 0;
+    virtual CameraGreeting Greeting() const = 0;
+    // The settings the next frame is exposed with; false when the camera did not take them.
+    virtual bool UploadSettings(const CameraSettings& settings) = 0;
+    // One frame, 0-63 per pixel in bitmap order, into `target`. `exposureMs` is the exposure the
+    // panel shows for this step, for a camera that is told its exposure as a time.
+    virtual FrameArrival ReadFrame(float exposureMs, FrameBytes& target) = 0;
+    // Ends the step's exchange with the camera.
+    virtual void PulseReset() = 0;
+    // After a loss, before a step is tried again: whether the camera answers, found out within a
+    // few milliseconds so that a camera still away never holds the window.
+    virtual bool AnswersAgain() = 0;
+};
+
+}  // namespace nuvix
