@@ -97,6 +97,14 @@ public:
     NuvixMainWindow& Main() { return *app->MainWindow(); }
     NuvixWindow& Image() { return *app->MainWindow()->ImageWindow(); }
     AppState& State() { return app->State(); }
+    // How many message boxes said `text` so far.
+    int BoxesSaying(const std::string& text) const
+    {
+        int count = 0;
+        for (const auto& box : kit.MessageBoxes())
+            count += box.text == text;
+        return count;
+    }
 
     ScratchDir dir;
     std::string paramFile;  // empty: campar.dat in dir
@@ -145,13 +153,7 @@ public:
         ASSERT_EQ(camera.FramesSent(), target);
     }
     int AcquisitionPeriod() { return h.kit.TimerPeriodMs(h.Image(), NuvixWindow::kAcquisitionTimer).value_or(-1); }
-    int MessagesSaying(const std::string& text) const
-    {
-        int count = 0;
-        for (const auto& box : h.kit.MessageBoxes())
-            count += box.text == text;
-        return count;
-    }
+    int MessagesSaying(const std::string& text) const { return h.BoxesSaying(text); }
 
     AppHarness h;
     sim::SimCamera camera;

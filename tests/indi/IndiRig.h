@@ -158,13 +158,7 @@ protected:
     }
 
     sim::SkyPoint StarNow() { return sky.GuideStarAt(h.kit.Clock().NowNs()); }
-    int Boxes(const std::string& text) const
-    {
-        int n = 0;
-        for (const auto& box : h.kit.MessageBoxes())
-            n += box.text == text;
-        return n;
-    }
+    int Boxes(const std::string& text) const { return h.BoxesSaying(text); }
 
     AppHarness h;
     SimulatorServer server;

@@ -80,13 +80,7 @@ protected:
         RunInRealTime(h.kit, ms, [&] { return Frames() >= target; });
         return Frames() >= target;
     }
-    int Boxes(const std::string& text) const
-    {
-        int n = 0;
-        for (const auto& box : h.kit.MessageBoxes())
-            n += box.text == text;
-        return n;
-    }
+    int Boxes(const std::string& text) const { return h.BoxesSaying(text); }
     std::set<std::filesystem::path> Saved() const
     {
         std::set<std::filesystem::path> files;
