@@ -103,8 +103,10 @@ void PendingFile::KeepOwner(uid_t user, gid_t group)
 {
     struct stat now {};
     if (::fstat(fd_, &now) != 0 || (now.st_uid == user && now.st_gid == group)) return;
-    // Only root may give a file away; anyone may keep a group they belong to.
-    if (::fchown(fd_, user, group) != 0) (void)::fchown(fd_, static_cast<uid_t>(-1), group);
+    // Only root may give a file away; anyone may keep a group they belong to. When neither is
+    // allowed the file stays the writer's, which is all that can be done.
+    if (::fchown(fd_, user, group) == 0) return;
+    [[maybe_unused]] const int groupKept = ::fchown(fd_, static_cast<uid_t>(-1), group);
 }
 
 bool PendingFile::Write(std::span<const uint8_t> bytes, std::string& reason)
