@@ -97,12 +97,12 @@ public:
     NuvixMainWindow& Main() { return *app->MainWindow(); }
     NuvixWindow& Image() { return *app->MainWindow()->ImageWindow(); }
     AppState& State() { return app->State(); }
-    // How many message boxes said `text` so far.
-    int BoxesSaying(const std::string& text) const
+    // How many message boxes said `text` so far, under `caption` when one is given.
+    int BoxesSaying(const std::string& text, const std::string& caption = {}) const
     {
         int count = 0;
         for (const auto& box : kit.MessageBoxes())
-            count += box.text == text;
+            count += box.text == text && (caption.empty() || box.caption == caption);
         return count;
     }
 

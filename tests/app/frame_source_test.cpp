@@ -52,13 +52,6 @@ protected:
             h.kit.AdvanceToNextTimer();
         ASSERT_EQ(camera.exposures.size(), target);
     }
-    int Told(const std::string& text) const
-    {
-        int n = 0;
-        for (const auto& box : h.kit.MessageBoxes())
-            n += box.text == text;
-        return n;
-    }
     const FrameBytes& Picture() { return h.Image().Buffers().frame; }
 
     AppHarness h;
@@ -99,7 +92,7 @@ TEST_F(FrameSourceStep, AFrameNotYetThereLeavesThePictureAndTheCount)
     Steps(1);
     EXPECT_EQ(Picture()[0], 4 * 2);
     EXPECT_EQ(h.State().integration.frameCount, count + 1);
-    EXPECT_EQ(Told("La caméra ne répond plus"), 0);
+    EXPECT_EQ(h.BoxesSaying("La caméra ne répond plus"), 0);
 }
 
 // A lost camera is told once per loss and looked at again every few seconds; a camera that works
@@ -113,17 +106,17 @@ TEST_F(FrameSourceStep, ALostCameraIsToldOncePerLoss)
     const FrameBytes shown = Picture();
     Steps(1);
     const int64_t lostAt = h.kit.Clock().NowNs();
-    EXPECT_EQ(Told("La caméra ne répond plus"), 1);
+    EXPECT_EQ(h.BoxesSaying("La caméra ne répond plus"), 1);
     EXPECT_EQ(Picture(), shown);
     Steps(1);
     EXPECT_GE(h.kit.Clock().NowNs() - lostAt, int64_t{NuvixWindow::kRetryAfterCameraLostMs} * 1'000'000);
-    EXPECT_EQ(Told("La caméra ne répond plus"), 1);
+    EXPECT_EQ(h.BoxesSaying("La caméra ne répond plus"), 1);
     Steps(1);  // working on a frame again
     const int64_t backAt = h.kit.Clock().NowNs();
     Steps(1);
     EXPECT_LT(h.kit.Clock().NowNs() - backAt, int64_t{NuvixWindow::kShortExposurePeriodMs + 10} * 1'000'000);
     Steps(1);
-    EXPECT_EQ(Told("La caméra ne répond plus"), 2);
+    EXPECT_EQ(h.BoxesSaying("La caméra ne répond plus"), 2);
     EXPECT_EQ(Picture(), shown);
 }
 

@@ -81,13 +81,7 @@ protected:
     }
     gfx::Pixel PanelPixel(int x, int y) { return h.Image().DeltaPanel().Surface().At(x, y); }
 
-    int Boxes(const std::string& text, const std::string& caption) const
-    {
-        int n = 0;
-        for (const auto& box : h.kit.MessageBoxes())
-            n += box.text == text && box.caption == caption;
-        return n;
-    }
+    int Boxes(const std::string& text, const std::string& caption) const { return h.BoxesSaying(text, caption); }
 
     AppHarness h;
     FakeSerialPorts serial;
