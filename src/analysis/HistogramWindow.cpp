@@ -30,13 +30,20 @@ int ProfileLength(int count, int largest)
     return static_cast<int>(int64_t{std::max(count, 0)} * kLongestBar / largest);
 }
 
-int HistogramHeight(int32_t count, int largest)
-{
-    return static_cast<int>(kLongestBar * std::sqrt(static_cast<double>(std::max(count, 0))) /
-                            std::sqrt(static_cast<double>(largest)));
-}
-
 }  // namespace
+
+int HistogramBarHeight(int32_t count, int32_t largest)
+{
+    // The largest h with h / 90 <= sqrt(count / largest), found in integers: a square root taken
+    // in floating point lands a hair under 90 for the fullest level of some boxes.
+    const int64_t c = std::max(count, 0);
+    const int64_t m = std::max(largest, 1);
+    const int64_t limit = int64_t{kLongestBar} * kLongestBar * c;
+    int64_t h = static_cast<int64_t>(std::sqrt(static_cast<double>(limit) / static_cast<double>(m)));
+    while (h > 0 && h * h * m > limit) --h;
+    while ((h + 1) * (h + 1) * m <= limit) ++h;
+    return static_cast<int>(h);
+}
 
 THistwin::THistwin(ui::Toolkit& toolkit, ui::Window& mainWindow, const AnalysisResults& analysis,
                    const PanelValues& panel, const SharedDrawing& drawing)
@@ -87,7 +94,7 @@ void THistwin::Render()
     back.SetPen(drawing_.orangePen);
     const int fullestLevel = LargestAtLeastOne(analysis_.boxHistogram);
     for (int i = 0; i < static_cast<int>(analysis_.boxHistogram.size()); ++i) {
-        const int h = HistogramHeight(analysis_.boxHistogram[static_cast<size_t>(i)], fullestLevel);
+        const int h = HistogramBarHeight(analysis_.boxHistogram[static_cast<size_t>(i)], fullestLevel);
         back.DrawLine({3 * i + 10, kHistogramBase}, {3 * i + 10, kHistogramBase - 1 - h});
     }
 

@@ -8,6 +8,10 @@
 
 namespace nuvix {
 
+// The height of a histogram bar of `count` pixels when the fullest level has `largest`: the
+// square-root scale truncated, exactly, so that the fullest level is always 90 pixels.
+int HistogramBarHeight(int32_t count, int32_t largest);
+
 // The panel beside the picture that shows what the star analysis found in the tracking box on
 // the latest frame: the box's histogram on a square-root scale with the threshold marked under
 // it, the peak level, the number of pixels above the threshold, and their column and row

@@ -91,6 +91,20 @@ TEST(HistogramWindow, SquareRootBarsToTheFullestLevelAndTheCaretUnderTheThreshol
     }
 }
 
+TEST(HistogramWindow, BarHeightsAreExactOnTheSquareRootScale)
+{
+    // The fullest level is 90 pixels for every box: in double precision 530, 538, 559... gave 89.
+    for (int32_t m = 1; m <= 10000; ++m) ASSERT_EQ(HistogramBarHeight(m, m), 90) << m;
+    struct Case {
+        int32_t count, largest;
+        int height;
+    };
+    // Exact squares sit on the boundary: 45 / 90 is sqrt(2025 / 8100), and one count less falls short.
+    const Case cases[] = {{0, 530}, {-3, 10}, {1, 10000, 0}, {1, 8100, 1}, {2, 8100, 1}, {2025, 8100, 45},
+                          {2024, 8100, 44}, {100, 400, 45}, {1, 9999, 0}, {9, 10000, 2}, {4999, 9998, 63}};
+    for (const Case& c : cases) EXPECT_EQ(HistogramBarHeight(c.count, c.largest), c.height) << c.count << " " << c.largest;
+}
+
 TEST(HistogramWindow, OneStarPixelFillsBothProfiles)
 {
     Rig rig;
