@@ -100,7 +100,7 @@ TEST(HistogramWindow, BarHeightsAreExactOnTheSquareRootScale)
         int height;
     };
     // Exact squares sit on the boundary: 45 / 90 is sqrt(2025 / 8100), and one count less falls short.
-    const Case cases[] = {{0, 530}, {-3, 10}, {1, 10000, 0}, {1, 8100, 1}, {2, 8100, 1}, {2025, 8100, 45},
+    const Case cases[] = {{0, 530, 0}, {-3, 10, 0}, {1, 10000, 0}, {1, 8100, 1}, {2, 8100, 1}, {2025, 8100, 45},
                           {2024, 8100, 44}, {100, 400, 45}, {1, 9999, 0}, {9, 10000, 2}, {4999, 9998, 63}};
     for (const Case& c : cases) EXPECT_EQ(HistogramBarHeight(c.count, c.largest), c.height) << c.count << " " << c.largest;
 }
