@@ -79,6 +79,8 @@ wxWindow* TopLevelOf(const ui::Window* window)
 void ShowMessageBox(wxWindow* parent, const std::string& text, const std::string& caption)
 {
     wxMessageDialog box(parent, ToWx(text), ToWx(caption), wxOK | wxICON_NONE);
+    // Our own word for the button: GTK's would follow the locale's catalogue of GTK ("Valider").
+    box.SetOKLabel(ToWx(Tr("OK")));
     box.ShowModal();
 }
 
