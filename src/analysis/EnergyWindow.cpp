@@ -1,7 +1,7 @@
 #include "analysis/EnergyWindow.h"
 
-#include "platform/ui/Toolkit.h"
 #include "platform/text/Translate.h"
+#include "platform/ui/Toolkit.h"
 
 #include <algorithm>
 #include <string>

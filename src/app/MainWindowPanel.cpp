@@ -1,8 +1,8 @@
 // The camera-setting panel of the main window: its commands and its texts.
 #include "app/ExposureDisplay.h"
 #include "app/NuvixMainWindow.h"
-#include "platform/ui/Toolkit.h"
 #include "platform/text/Translate.h"
+#include "platform/ui/Toolkit.h"
 
 #include <string>
 

@@ -2,8 +2,8 @@
 
 #include "app/NuvixWindow.h"
 #include "params/ParamSession.h"
-#include "platform/ui/Toolkit.h"
 #include "platform/text/Translate.h"
+#include "platform/ui/Toolkit.h"
 
 #include <cstdio>
 

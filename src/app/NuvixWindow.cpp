@@ -10,8 +10,8 @@
 #include "params/ImageScale.h"
 #include "params/ParamSession.h"
 #include "params/ParameterDialog.h"
-#include "platform/ui/Toolkit.h"
 #include "platform/text/Translate.h"
+#include "platform/ui/Toolkit.h"
 
 #include <algorithm>
 

@@ -6,8 +6,8 @@
 #include "camera/ExposureTiming.h"
 #include "guiding/StarAnalysis.h"
 #include "image/LiveView.h"
-#include "platform/ui/Toolkit.h"
 #include "platform/text/Translate.h"
+#include "platform/ui/Toolkit.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "capture/IntegrationWindow.h"
 
-#include "platform/ui/Toolkit.h"
 #include "platform/text/Translate.h"
+#include "platform/ui/Toolkit.h"
 
 #include <limits>
 
@@ -32,8 +32,8 @@ struct PlainCaption {
     const char* text;
 };
 constexpr PlainCaption kCaptions[] = {
-    {35, 38, TrLater("Voir")},      {15, 60, TrLater("N:")},         {50, 180, TrLater("Gain")},
-    {35, 228, TrLater("X Gain")},   {35, 248, TrLater("Stretch")},   {25, 325, TrLater("pixels")},
+    {35, 38, TrLater("Voir")},    {15, 60, TrLater("N:")},       {50, 180, TrLater("Gain")},
+    {35, 228, TrLater("X Gain")}, {35, 248, TrLater("Stretch")}, {25, 325, TrLater("pixels")},
 };
 
 }  // namespace

@@ -1,9 +1,9 @@
 #include "capture/PhotoDialog.h"
 
 #include "platform/clock/Clock.h"
+#include "platform/text/Translate.h"
 #include "platform/ui/Toolkit.h"
 #include "resources/DialogTemplates.h"
-#include "platform/text/Translate.h"
 
 #include <algorithm>
 #include <filesystem>

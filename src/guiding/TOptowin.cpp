@@ -2,8 +2,8 @@
 
 #include "guiding/Corrections.h"
 #include "guiding/Trackwin.h"
-#include "platform/ui/Toolkit.h"
 #include "platform/text/Translate.h"
+#include "platform/ui/Toolkit.h"
 
 #include <optional>
 #include <string>

@@ -48,7 +48,8 @@ LoadResult Malformed(const std::string& path, const ParseResult& parsed)
             {NameOf(path), parsed.reason, NameOf(copy.path)});
     } else {
         result.message = TrFill(
-            "Fichier %s illisible : %s. Valeurs par défaut pour les paramètres illisibles ; copie impossible (%s) : %s.",
+            "Fichier %s illisible : %s. Valeurs par défaut pour les paramètres illisibles ; copie impossible (%s) : "
+            "%s.",
             {NameOf(path), parsed.reason, copy.reason, Tr(kNotStored)});
         result.leaveAsIs = TrFill("%s endommagé et sans copie, laissé tel quel", {NameOf(path)});
     }

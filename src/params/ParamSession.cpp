@@ -48,7 +48,8 @@ SessionStart StartParamSession(const std::string& path, ParamFileSession& sessio
         // Told now rather than after a night's work; the store still tries, in case it is put right.
         const std::string obstacle = files::ReplaceObstacle(path);
         if (!obstacle.empty()) {
-            Tell(start.message, TrFill("Les paramètres de cette session ne pourront pas être enregistrés : %s.", {obstacle}));
+            Tell(start.message,
+                 TrFill("Les paramètres de cette session ne pourront pas être enregistrés : %s.", {obstacle}));
         }
     }
     return start;

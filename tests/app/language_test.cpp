@@ -149,8 +149,8 @@ TEST(ObserverLanguage, EveryControlTextFitsItsControlInEitherLanguage)
                                 ? shown.bounds.top
                                 : (shown.bounds.top + shown.bounds.bottom - face->CellHeight()) / 2;
             for (const gfx::Rect& other : shown.neighbours) {
-                const bool overlaps = start < other.right && start + width > other.left &&
-                                      top < other.bottom && top + face->CellHeight() > other.top;
+                const bool overlaps = start < other.right && start + width > other.left && top < other.bottom &&
+                                      top + face->CellHeight() > other.top;
                 EXPECT_FALSE(overlaps && shown.kind != ui::ControlKind::DropDownList) << what << " runs into a control";
             }
         }
