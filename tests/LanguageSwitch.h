@@ -13,13 +13,11 @@
 
 namespace nuvix::testing {
 
-// The observer's environment for the length of a test: the locale variables given are set and
-// the others unset, then read by the program's own start-up routine with the catalogues of the
-// build tree. Afterwards the variables are as they were and the locale is "C" again.
+// The observer's locale variables for the length of a test, the others unset, read by the
+// program's own start-up routine with the build tree's catalogues; then all as it was, locale "C".
 class ObserverLanguage {
 public:
     using Variables = std::vector<std::pair<std::string, std::string>>;
-
     explicit ObserverLanguage(const Variables& variables)
     {
         for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LC_CTYPE", "LANG"}) {
@@ -37,8 +35,6 @@ public:
             value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
         std::setlocale(LC_ALL, "C");
     }
-    ObserverLanguage(const ObserverLanguage&) = delete;
-    ObserverLanguage& operator=(const ObserverLanguage&) = delete;
 
 private:
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
@@ -46,10 +42,7 @@ private:
 
 inline const ObserverLanguage::Variables kEnglish = {{"LANG", "en_US.UTF-8"}};
 inline const ObserverLanguage::Variables kFrench = {{"LANG", "fr_FR.UTF-8"}};
-// Every category French, numbers too, as far as the environment goes.
-inline const ObserverLanguage::Variables kFrenchEverywhere = {{"LC_ALL", "fr_FR.UTF-8"}};
 
-// English is really shown: the locale exists and the catalogue was found.
 inline void ExpectEnglish()
 {
     ASSERT_STREQ(Tr("Erreur"), "Error") << "no English: is en_US.UTF-8 generated (scripts/setup)?";

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 namespace nuvix {
 namespace {
@@ -62,17 +61,6 @@ TEST(ObserverLanguage, ChosenAsGettextDoesNumbersKeepTheirPoint)
         EXPECT_EQ(std::strtod("0.25", nullptr), 0.25) << what;
         EXPECT_EQ(files::ErrorText(EBADF), "Bad file descriptor") << what;
     }
-}
-
-TEST(ObserverLanguage, CataloguesBesideTheProgramUnlessNamed)
-{
-    const char* before = std::getenv("NUVIX_LOCALEDIR");
-    ASSERT_EQ(before, nullptr) << "the test sets it itself";
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe");
-    EXPECT_EQ(CatalogueDirectory("../share/locale"), (program.parent_path().parent_path() / "share/locale").string());
-    setenv("NUVIX_LOCALEDIR", "/opt/nuvix/locale", 1);
-    EXPECT_EQ(CatalogueDirectory("../share/locale"), "/opt/nuvix/locale");
-    unsetenv("NUVIX_LOCALEDIR");
 }
 
 }  // namespace

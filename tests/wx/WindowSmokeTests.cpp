@@ -93,14 +93,11 @@ TEST(WxDesktop, FrameShowsItsCanvasAndSmallButtonsShowTheirTexts)
     EXPECT_TRUE(HasLabel(caption, "Acq Noir"));
 }
 
-// Started with the observer's language from an environment French in every category, the desktop
-// leaves numbers to the C library's "." (INDI's client and cfitsio print and read them).
+// Started with the observer's language from an environment French in every category (LC_ALL from
+// CTest), the desktop leaves numbers to the C library's "." (INDI's client and cfitsio read them).
 TEST(WxDesktop, MessagesFollowTheLocaleNumbersKeepTheirPoint)
 {
-    if (const char* all = std::getenv("LC_ALL")) {
-        EXPECT_STREQ(std::setlocale(LC_MESSAGES, nullptr), all);
-    }
-    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+    EXPECT_STREQ(std::setlocale(LC_MESSAGES, nullptr), std::getenv("LC_ALL") ? std::getenv("LC_ALL") : "C");
     char number[16];
     std::snprintf(number, sizeof number, "%g", 0.5);
     EXPECT_STREQ(number, "0.5");
