@@ -7,9 +7,11 @@
 #include "platform/indi/IndiPointing.h"
 #include "platform/linux/ParallelPort.h"
 #include "platform/linux/SerialLines.h"
+#include "platform/net/SocketServer.h"
 #include "platform/ports/PortBus.h"
 #include "platform/ports/PortFanOut.h"
 #include "platform/wx/WxToolkit.h"
+#include "server/ListenAddress.h"
 #include "sim/SimCamera.h"
 #include "sim/SimFaults.h"
 #include "sim/SimMount.h"
@@ -39,13 +41,15 @@ struct Options {
     std::string indiMount;   // empty: the first device that offers timed guide pulses
     std::string indiCamera;  // empty: the parallel-port camera
     std::string guideLog;
+    nuvix::server::ListenAddress server;  // the guiding server: loopback, port 4400 by default
 };
 
 void PrintUsage(std::FILE* to)
 {
     std::fprintf(to,
                  "Usage: nuvix [--simulate[=FAULTS]] [--parport PATH] [--serial COMn=PATH]... [--indi HOST[:PORT]]\n"
-                 "             [--indi-mount DEVICE] [--indi-camera DEVICE] [--guide-log PATH] [--help] [--version]\n"
+                 "             [--indi-mount DEVICE] [--indi-camera DEVICE] [--guide-log PATH] [--server [ADDR:]PORT|off]\n"
+                 "             [--help] [--version]\n"
                  "  --simulate         use the simulated camera, sky and mount instead of the hardware\n"
                  "  --simulate=FAULTS  the same, playing faults at times counted from the program's start,\n"
                  "                     for example unplug-after=10s,replug-after=20s: the camera is\n"
@@ -66,6 +70,10 @@ void PrintUsage(std::FILE* to)
                  "                     take the frames from this camera on the INDI server instead of the\n"
                  "                     parallel port (a webcam through indi_v4l2_ccd, an astronomy camera)\n"
                  "  --guide-log PATH   append every guided frame to this guide log\n"
+                 "  --server [ADDR:]PORT\n"
+                 "                     where imaging programs (Ekos, NINA, CCDciel...) reach the guiding\n"
+                 "                     server (default 127.0.0.1:4400, this computer only; when the port is\n"
+                 "                     taken, the next free one); --server off: no server\n"
                  "  --help             show this help and exit\n"
                  "  --version          show the version and exit\n"
                  "Settings are kept in campar.dat in the current directory and stored when the program ends\n"
@@ -133,6 +141,13 @@ std::optional<Options> ParseCommandLine(int argc, char** argv, int& exitCode)
             options.indiCamera = *camera;
         } else if (const auto log = TakeValue("--guide-log", argc, argv, i)) {
             options.guideLog = *log;
+        } else if (const auto server = TakeValue("--server", argc, argv, i)) {
+            const std::optional<nuvix::server::ListenAddress> parsed = nuvix::server::ParseListenAddress(*server);
+            if (parsed) {
+                options.server = *parsed;
+            } else {
+                problem = "--server needs PORT, ADDR:PORT (port 1 to 65535) or off, not '" + *server + "'";
+            }
         } else if (arg == "--help") {
             PrintUsage(stdout);
             exitCode = 0;
@@ -147,7 +162,7 @@ std::optional<Options> ParseCommandLine(int argc, char** argv, int& exitCode)
             if (arg.rfind("--serial", 0) == 0) {
                 problem = "--serial needs COM1 to COM4, '=' and a device path, after '" + arg + "'";
             }
-            if (arg.rfind("--indi", 0) == 0 || arg.rfind("--guide-log", 0) == 0) {
+            if (arg.rfind("--indi", 0) == 0 || arg.rfind("--guide-log", 0) == 0 || arg.rfind("--server", 0) == 0) {
                 problem = "a value is needed after '" + arg + "'";
             }
         }
@@ -239,7 +254,21 @@ int main(int argc, char** argv)
     sigaction(SIGHUP, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    // The guiding server listens before the windows exist, and outlives them.
+    std::unique_ptr<nuvix::net::SocketServer> guideServer;
+    if (options->server.enabled) {
+        nuvix::net::Listening listening = nuvix::net::SocketServer::Start(options->server);
+        guideServer = std::move(listening.server);
+        if (!guideServer) {
+            std::fprintf(stderr, "nuvix: guiding server off: %s\n", listening.problem.c_str());
+        } else if (guideServer->Port() != options->server.port) {
+            std::fprintf(stderr, "nuvix: port %d is taken: the guiding server listens on %s:%d\n", options->server.port,
+                         guideServer->Host().c_str(), guideServer->Port());
+        }
+    }
+
     nuvix::TcamApp app(toolkit, bus);
+    app.Context().guideServer = guideServer.get();
     app.Context().serial = &serialLines;
     app.Context().guidePulses = indiMount;
     if (indi && indi->Camera()) app.Context().frameSource = indi->Camera();

@@ -55,6 +55,7 @@ public:
     float ExposureMs() const { return exposureMs_; }
     int32_t LastFrameEnd() const { return lastFrameEnd_; }
     bool ReticleOn() const { return reticleOn_; }
+    bool CameraAnswering() const { return cameraAnswering_; }
     Trackwin& Indicators() { return *trackwin_; }
     TOptowin& DeltaPanel() { return *optowin_; }
     THistwin& Histogram() { return *histwin_; }
