@@ -30,8 +30,9 @@ DroppedStar DropOf(int32_t population)
 GuideStepNumbers StepNumbers(const GuideLogFrame& frame, const GuideLogSession& session)
 {
     GuideStepNumbers n;
-    n.dx = -static_cast<double>(frame.deltaX);
-    n.dy = -static_cast<double>(frame.deltaY);
+    // 0.0 minus, not a negation: no error of -0.
+    n.dx = 0.0 - frame.deltaX;
+    n.dy = 0.0 - frame.deltaY;
     n.raRaw = frame.invertRa ? frame.deltaX : n.dx;
     n.decRaw = frame.invertDec ? frame.deltaY : n.dy;
     n.raGuide = std::copysign(PulsePixels(frame.pulses.ra, session.raSpeed, session.arcsecPerPixel), n.raRaw);

@@ -16,6 +16,9 @@ namespace nuvix::net {
 namespace {
 
 constexpr size_t kReadChunk = 16 * 1024;
+// The kernel's share of a client's unread output, beside the table's bound: a client that stops
+// reading is found out after a megabyte or two, not after the system's largest buffers.
+constexpr int kSocketSendBuffer = 256 * 1024;
 constexpr const char* kLineTooLong =
     R"({"jsonrpc":"2.0","error":{"code":-32600,"message":"invalid request: a line longer than 65536 bytes"},"id":null})";
 constexpr const char* kFlood =
@@ -199,6 +202,7 @@ void SocketServer::Accept()
             close(fd);
             continue;
         }
+        setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSocketSendBuffer, sizeof kSocketSendBuffer);
         fds_[*client] = fd;
         backlog_[*client] = 0;
         inbox_.push_back({server::Incoming::Kind::Connected, *client, {}});
