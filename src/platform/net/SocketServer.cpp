@@ -127,11 +127,9 @@ std::vector<server::Incoming> SocketServer::Take(size_t most)
 
 void SocketServer::Send(server::ClientId client, const std::string& line)
 {
-    {
-        std::lock_guard lock(mutex_);
-        if (!table_.Queue(client, line)) dropping_.insert(client);
-    }
-    Wake();
+    std::lock_guard lock(mutex_);
+    if (!table_.Queue(client, line)) dropping_.insert(client);
+    Flush(client);
 }
 
 void SocketServer::Admit(server::ClientId client)
@@ -142,11 +140,18 @@ void SocketServer::Admit(server::ClientId client)
 
 void SocketServer::Broadcast(const std::string& line)
 {
-    {
-        std::lock_guard lock(mutex_);
-        for (const server::ClientId over : table_.Broadcast(line)) dropping_.insert(over);
-    }
-    Wake();
+    std::lock_guard lock(mutex_);
+    for (const server::ClientId over : table_.Broadcast(line)) dropping_.insert(over);
+    for (const auto& [client, fd] : fds_) Flush(client);
+}
+
+void SocketServer::Flush(server::ClientId client)
+{
+    // Written at once when the socket takes it (a send that never waits), so that an event leaves
+    // with no hop to the server's thread; whatever the socket does not take, that thread writes.
+    const auto fd = fds_.find(client);
+    if (fd != fds_.end() && !dropping_.count(client)) WriteSome(client, fd->second);
+    if (!table_.Pending(client).empty() || !dropping_.empty()) Wake();
 }
 
 void SocketServer::Close(server::ClientId client)
@@ -238,6 +243,11 @@ void SocketServer::Read(server::ClientId client, int fd)
 void SocketServer::Write(server::ClientId client, int fd)
 {
     std::lock_guard lock(mutex_);
+    WriteSome(client, fd);
+}
+
+void SocketServer::WriteSome(server::ClientId client, int fd)
+{
     const std::string_view pending = table_.Pending(client);
     if (pending.empty()) return;
     const ssize_t sent = send(fd, pending.data(), pending.size(), MSG_NOSIGNAL | MSG_DONTWAIT);

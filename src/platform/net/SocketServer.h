@@ -60,6 +60,8 @@ private:
     void Accept();
     void Read(server::ClientId client, int fd);
     void Write(server::ClientId client, int fd);
+    void WriteSome(server::ClientId client, int fd);  // with the lock held
+    void Flush(server::ClientId client);              // with the lock held
     void Drop(server::ClientId client);
     void EndClosedOnes();
 
