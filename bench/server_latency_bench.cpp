@@ -66,7 +66,8 @@ public:
     {
         stop_ = true;
         thread_.join();
-        for (const int fd : fds_) close(fd);
+        for (const int fd : fds_)
+            close(fd);
     }
     // When each client read frame `frame`'s GuideStep; empty until all have.
     std::vector<Clock::time_point> Arrivals(int frame)
@@ -86,7 +87,8 @@ private:
     void Run()
     {
         std::vector<pollfd> polled;
-        for (const int fd : fds_) polled.push_back({fd, POLLIN, 0});
+        for (const int fd : fds_)
+            polled.push_back({fd, POLLIN, 0});
         char buffer[65536];
         while (!stop_) {
             if (poll(polled.data(), polled.size(), 5) <= 0) continue;

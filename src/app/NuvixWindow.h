@@ -1,7 +1,7 @@
 #pragma once
 
-#include "analysis/HistogramWindow.h"
 #include "analysis/EnergyWindow.h"
+#include "analysis/HistogramWindow.h"
 #include "app/AppContext.h"
 #include "camera/CameraLink.h"
 #include "camera/ParallelCamera.h"

@@ -84,7 +84,8 @@ void ServerBridge::Pump()
         const std::optional<std::string> reply = server::HandleRequestLine(in.line, *this);
         if (reply) transport_.Send(in.client, *reply);
         deferring_ = false;
-        for (std::string& line : deferred_) transport_.Broadcast(line);
+        for (std::string& line : deferred_)
+            transport_.Broadcast(line);
         deferred_.clear();
         if (!main_) return;
     }
@@ -146,8 +147,8 @@ void ServerBridge::SyncState()
     const bool acquiring = Acquiring();
     if (seen_.acquiring && !acquiring) Publish(events_.LoopingExposuresStopped());
     if (!(seen_.record == *state_.parameters.params)) Publish(events_.ConfigurationChange());
-    seen_ = {tracking.trackingOn, tracking.guidingSuspended, tracking.refX, tracking.refY, acquiring,
-             *state_.parameters.params};
+    seen_ = {tracking.trackingOn, tracking.guidingSuspended, tracking.refX, tracking.refY,
+             acquiring,           *state_.parameters.params};
 }
 
 void ServerBridge::BeginSettling(const server::SettleParams& settle)
@@ -179,8 +180,9 @@ void ServerBridge::GuidedFrame(const GuideLogFrame& frame, const GuideLogSession
         Publish(events_.StarLost({runFrames_, time, 0, avgDist_, drop.errorCode, drop.description}));
     } else {
         avgDist_ = runFrames_ == 1 ? distance : avgDist_ + kAverageWeight * (distance - avgDist_);
-        server::GuideStepEvent step{runFrames_,   time,          runSession_.mount, StepNumbers(frame, runSession_),
-                                    frame.pulses, frame.population, avgDist_};
+        server::GuideStepEvent step{
+            runFrames_,       time,    runSession_.mount, StepNumbers(frame, runSession_), frame.pulses,
+            frame.population, avgDist_};
         Publish(events_.GuideStep(step));
         measured = distance;
     }

@@ -2,11 +2,11 @@
 
 #include "app/AppContext.h"
 #include "guiding/GuidedFrameListener.h"
+#include "platform/ui/Window.h"
 #include "server/Events.h"
 #include "server/GuiderCommands.h"
 #include "server/Settle.h"
 #include "server/Transport.h"
-#include "platform/ui/Window.h"
 
 #include <memory>
 #include <optional>

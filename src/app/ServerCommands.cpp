@@ -100,7 +100,8 @@ int ServerBridge::ExposureMs()
 std::vector<int> ServerBridge::ExposureDurations()
 {
     std::vector<int> durations;
-    for (const auto& [ms, step] : ExposureSteps()) durations.push_back(ms);
+    for (const auto& [ms, step] : ExposureSteps())
+        durations.push_back(ms);
     return durations;
 }
 
@@ -208,7 +209,8 @@ bool ServerBridge::Calibrated()
 {
     // The corrections are worked out from the image scale and the guide speeds of the parameters.
     const tparam& r = *state_.parameters.params;
-    return CorrectionGain(r.pixelSize, r.focalLength, r.raSpeed) && CorrectionGain(r.pixelSize, r.focalLength, r.decSpeed);
+    return CorrectionGain(r.pixelSize, r.focalLength, r.raSpeed) &&
+           CorrectionGain(r.pixelSize, r.focalLength, r.decSpeed);
 }
 
 Outcome ServerBridge::ClearCalibration(const std::string& which)
@@ -256,7 +258,8 @@ server::Answer<server::StarImage> ServerBridge::GetStarImage(int size)
     for (int y = top; y < top + side; ++y) {
         // The buffer's rows are bottom-up.
         const size_t row = static_cast<size_t>(kFrameHeight - 1 - y) * kFrameWidth;
-        for (int x = left; x < left + side; ++x) image.pixels.push_back(frame[row + static_cast<size_t>(x)]);
+        for (int x = left; x < left + side; ++x)
+            image.pixels.push_back(frame[row + static_cast<size_t>(x)]);
     }
     return {std::move(image), {}};
 }
@@ -267,9 +270,8 @@ server::Answer<std::string> ServerBridge::SaveImage()
     std::error_code error;
     const std::filesystem::path dir = std::filesystem::temp_directory_path(error);
     if (error) return {std::nullopt, "no temporary directory: " + error.message()};
-    const std::string path = (dir / ("nuvix-guider-" + std::to_string(Now()) + "-" + std::to_string(++imagesSaved_) +
-                                     ".bmp"))
-                                 .string();
+    const std::string path =
+        (dir / ("nuvix-guider-" + std::to_string(Now()) + "-" + std::to_string(++imagesSaved_) + ".bmp")).string();
     const files::ReplaceResult saved = main_->ImageWindow()->SaveImage(path);
     if (!saved.written) return {std::nullopt, "could not save the picture: " + saved.reason};
     return {path, {}};

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/AlertRelay.h"
 #include "app/AppContext.h"
 #include "app/AppState.h"
-#include "app/AlertRelay.h"
 #include "app/NuvixMainWindow.h"
 #include "platform/ports/PortBus.h"
 #include "platform/ui/Toolkit.h"

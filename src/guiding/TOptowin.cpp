@@ -98,7 +98,8 @@ void TOptowin::SendCorrections(bool guide)
     links_.clock.WaitMilliseconds(kGapMs);
     send(Axis::Dec, dec, dy, {75, 33});
     if (!links_.log && !links_.listener) return;
-    const GuideLogFrame frame{measuredX, measuredY, record.invertRa, record.invertDec, pulses, links_.analysis.population};
+    const GuideLogFrame frame{measuredX,        measuredY, record.invertRa,
+                              record.invertDec, pulses,    links_.analysis.population};
     const int32_t now = links_.clock.ElapsedMilliseconds();
     if (links_.log) LogFrame(frame, now);
     if (links_.listener) links_.listener->GuidedFrame(frame, Session(), now);

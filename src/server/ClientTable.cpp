@@ -18,7 +18,8 @@ void ClientTable::Remove(ClientId client)
 std::vector<ClientId> ClientTable::Ids() const
 {
     std::vector<ClientId> ids;
-    for (const auto& [id, client] : clients_) ids.push_back(id);
+    for (const auto& [id, client] : clients_)
+        ids.push_back(id);
     return ids;
 }
 

@@ -105,8 +105,9 @@ std::string EventWriter::SettleBegin() const
 
 std::string EventWriter::Settling(double distance, double time, double settleTime, bool starLocked) const
 {
-    return JsonLine(Event("Settling", host_, instance_,
-                          {{"Distance", distance}, {"Time", time}, {"SettleTime", settleTime}, {"StarLocked", starLocked}}));
+    return JsonLine(
+        Event("Settling", host_, instance_,
+              {{"Distance", distance}, {"Time", time}, {"SettleTime", settleTime}, {"StarLocked", starLocked}}));
 }
 
 std::string EventWriter::SettleDone(const SettleDoneEvent& done) const

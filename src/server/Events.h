@@ -11,8 +11,8 @@ namespace nuvix::server {
 
 // One guided frame as the GuideStep event tells it: the guide log line's numbers.
 struct GuideStepEvent {
-    int frame = 0;       // from 1 at each start of guiding, as the log counts
-    double time = 0.0;   // seconds since the first frame of that run
+    int frame = 0;      // from 1 at each start of guiding, as the log counts
+    double time = 0.0;  // seconds since the first frame of that run
     std::string mount;
     GuideStepNumbers numbers;
     FramePulses pulses;

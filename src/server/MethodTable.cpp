@@ -167,7 +167,8 @@ MethodReply SetLockPosition(const json& params, GuiderCommands& g)
 {
     Position at;
     bool exact = true;
-    if (!Number(Arg(params, 0, "x"), at.x) || !Number(Arg(params, 1, "y"), at.y)) return Invalid("x and y must be numbers");
+    if (!Number(Arg(params, 0, "x"), at.x) || !Number(Arg(params, 1, "y"), at.y))
+        return Invalid("x and y must be numbers");
     if (!OptionalFlag(Arg(params, 2, "exact"), exact)) return Invalid("exact must be true or false");
     return FromOutcome(g.SetLockPosition(at, exact));
 }
@@ -239,10 +240,14 @@ MethodReply SaveImage(const json&, GuiderCommands& g)
 
 // Methods of the protocol that have no meaning here, each with the reason the client reads.
 const std::pair<const char*, const char*> kWithoutMeaning[] = {
-    {"flip_calibration", "Nuvix's corrections follow the parameter dialog's inversion boxes; there is no calibration to flip"},
-    {"get_calibration_data", "Nuvix's corrections come from the parameter dialog (scale, guide speeds, inversions), not from a measured calibration"},
+    {"flip_calibration",
+     "Nuvix's corrections follow the parameter dialog's inversion boxes; there is no calibration to flip"},
+    {"get_calibration_data",
+     "Nuvix's corrections come from the parameter dialog (scale, guide speeds, inversions), not from a measured "
+     "calibration"},
     {"guide_pulse", "Nuvix sends corrections only while guiding"},
-    {"get_algo_param_names", "Nuvix's guiding is proportional, from the parameter dialog; it has no algorithm parameters"},
+    {"get_algo_param_names",
+     "Nuvix's guiding is proportional, from the parameter dialog; it has no algorithm parameters"},
     {"get_algo_param", "Nuvix's guiding is proportional, from the parameter dialog; it has no algorithm parameters"},
     {"set_algo_param", "Nuvix's guiding is proportional, from the parameter dialog; it has no algorithm parameters"},
     {"get_cooler_status", "the camera has no cooler"},
@@ -257,18 +262,27 @@ const std::pair<const char*, Method> kMethods[] = {
     {"get_app_state", [](const json&, GuiderCommands& g) { return Result(g.AppState()); }},
     {"get_connected", [](const json&, GuiderCommands& g) { return Result(g.Connected()); }},
     {"set_connected",
-     [](const json& p, GuiderCommands& g) { return SetFlag(p, "connect", [&g](bool on) { return g.SetConnected(on); }); }},
+     [](const json& p, GuiderCommands& g) {
+         return SetFlag(p, "connect", [&g](bool on) { return g.SetConnected(on); });
+     }},
     {"get_profiles",
-     [](const json&, GuiderCommands& g) { return Result(json::array({{{"id", kProfileId}, {"name", g.ProfileName()}}})); }},
+     [](const json&, GuiderCommands& g) {
+         return Result(json::array({{{"id", kProfileId}, {"name", g.ProfileName()}}}));
+     }},
     {"get_profile",
-     [](const json&, GuiderCommands& g) { return Result({{"id", kProfileId}, {"name", g.ProfileName()}}); }},
+     [](const json&, GuiderCommands& g) {
+         return Result({{"id", kProfileId}, {"name", g.ProfileName()}});
+     }},
     {"set_profile", SetProfile},
     {"get_current_equipment",
      [](const json&, GuiderCommands& g) {
          const Equipment e = g.CurrentEquipment();
          return Result({{"camera", DeviceJson(e.camera)}, {"mount", DeviceJson(e.mount)}});
      }},
-    {"get_camera_frame_size", [](const json&, GuiderCommands&) { return Result(json::array({kFrameWidth, kFrameHeight})); }},
+    {"get_camera_frame_size",
+     [](const json&, GuiderCommands&) {
+         return Result(json::array({kFrameWidth, kFrameHeight}));
+     }},
     {"get_search_region", [](const json&, GuiderCommands&) { return Result(kSearchRegion); }},
     {"get_use_subframes", [](const json&, GuiderCommands&) { return Result(false); }},
     {"loop", [](const json&, GuiderCommands& g) { return FromOutcome(g.Loop()); }},
@@ -296,7 +310,8 @@ const std::pair<const char*, Method> kMethods[] = {
      [](const json& p, GuiderCommands& g) {
          return SetFlag(p, "enabled", [&g](bool on) { return g.SetGuideOutputEnabled(on); });
      }},
-    {"get_dec_guide_mode", [](const json&, GuiderCommands& g) { return Result(DecGuideModeName(g.GetDecGuideMode())); }},
+    {"get_dec_guide_mode",
+     [](const json&, GuiderCommands& g) { return Result(DecGuideModeName(g.GetDecGuideMode())); }},
     {"set_dec_guide_mode", SetDecGuideMode},
     {"get_star_image", GetStarImage},
     {"save_image", SaveImage},

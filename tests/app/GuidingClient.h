@@ -29,7 +29,8 @@ struct MemoryTransport final : server::Transport {
     void Admit(server::ClientId client) override { admitted.insert(client); }
     void Broadcast(const std::string& line) override
     {
-        for (const server::ClientId client : admitted) sent[client].push_back(line);
+        for (const server::ClientId client : admitted)
+            sent[client].push_back(line);
     }
     void Close(server::ClientId client) override { admitted.erase(client); }
     std::string HostName() const override { return "test"; }

@@ -48,7 +48,8 @@ protected:
             if (line.empty() || !std::isdigit(static_cast<unsigned char>(line[0]))) continue;
             std::vector<std::string> cells;
             std::stringstream cut(line);
-            for (std::string cell; std::getline(cut, cell, ',');) cells.push_back(cell);
+            for (std::string cell; std::getline(cut, cell, ',');)
+                cells.push_back(cell);
             frames.push_back(cells);
         }
         return frames;

@@ -48,7 +48,7 @@ TEST(Dither, OffsetsStayWithinTheAmountAndTheReferenceWithinTheBox)
         int32_t dx, dy;
     };
     const Case draws[] = {
-        {5, false, 0.0, 0.9999, -5, 5}, {5, false, 0.5, 0.5, 0, 0}, {5, true, 1.0, 0.0, 5, 0},
+        {5, false, 0.0, 0.9999, -5, 5}, {5, false, 0.5, 0.5, 0, 0},        {5, true, 1.0, 0.0, 5, 0},
         {2.4, false, 0.0, 1.0, -2, 2},  {1e9, false, 1.0, 0.0, 100, -100}, {-3, false, 1.0, 1.0, 0, 0},
     };
     for (const Case& c : draws) {

@@ -30,7 +30,8 @@ TEST(ServerFraming, LinesEndAtLineFeedsWithinTheBound)
         LineFramer framer;
         std::vector<std::string> lines;
         bool fits = true;
-        for (const std::string& piece : c.pieces) fits = framer.Feed(piece, lines) && fits;
+        for (const std::string& piece : c.pieces)
+            fits = framer.Feed(piece, lines) && fits;
         EXPECT_TRUE(lines == c.lines) << lines.size() << " lines";
         EXPECT_EQ(fits, c.fits);
         EXPECT_EQ(framer.Overflowed(), !c.fits);
@@ -68,7 +69,8 @@ TEST(ServerClientTable, BroadcastsReachAdmittedClientsAndOneThatStopsReadingIsCu
 TEST(ServerClientTable, AFullTableTakesNoMoreClients)
 {
     ClientTable table;
-    for (size_t i = 0; i < ClientTable::kMaxClients; ++i) ASSERT_TRUE(table.Add());
+    for (size_t i = 0; i < ClientTable::kMaxClients; ++i)
+        ASSERT_TRUE(table.Add());
     EXPECT_FALSE(table.Add());
     table.Remove(table.Ids().front());
     EXPECT_TRUE(table.Add());

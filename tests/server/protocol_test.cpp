@@ -1,6 +1,6 @@
 // Requests as clients send them, well-formed and not: the reply each gets, and what it changed.
-#include "FakeGuider.h"
 #include "server/Protocol.h"
+#include "FakeGuider.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -48,7 +48,8 @@ TEST(ServerProtocol, EveryRequestGetsItsReplyAndOnlyValidOnesChangeAnything)
         {R"({"id":13,"method":"get_profile"})", "", {{"id", 1}, {"name", "campar.dat"}}},
         {R"({"id":14,"method":"get_exposure_durations"})", "", {1, 68, 989}},
         {R"({"id":15,"method":"find_star"})", "", {160.0, 120.0}},
-        {R"({"id":16,"method":"get_star_image","params":[32]})", "get_star_image 32",
+        {R"({"id":16,"method":"get_star_image","params":[32]})",
+         "get_star_image 32",
          {{"frame", 7}, {"width", 2}, {"height", 1}, {"star_pos", {1.0, 0.0}}, {"pixels", "AgH//w=="}}},
         // Not JSON, not a request.
         {"not json", "", nullptr, kParseError},
@@ -70,8 +71,8 @@ TEST(ServerProtocol, EveryRequestGetsItsReplyAndOnlyValidOnesChangeAnything)
         {R"({"id":1,"method":"guide","params":[{"pixels":1,"time":0,"timeout":1e300}]})", "", nullptr, kInvalidParams},
         {R"({"id":1,"method":"guide","params":[[1,0,45]]})", "", nullptr, kInvalidParams},
         {R"({"id":1,"method":"guide","params":[null,"yes"]})", "", nullptr, kInvalidParams},
-        {R"({"id":1,"method":"guide","params":{"settle":{"pixels":1,"time":0,"timeout":9},"roi":[0,0,9,9]}})", "", nullptr,
-         kInvalidParams},
+        {R"({"id":1,"method":"guide","params":{"settle":{"pixels":1,"time":0,"timeout":9},"roi":[0,0,9,9]}})", "",
+         nullptr, kInvalidParams},
         {R"({"id":1,"method":"dither","params":["5",false]})", "", nullptr, kInvalidParams},
         {R"({"id":1,"method":"dither","params":[-5]})", "", nullptr, kInvalidParams},
         {R"({"id":1,"method":"dither","params":[1e9]})", "", nullptr, kInvalidParams},

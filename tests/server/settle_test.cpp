@@ -15,8 +15,8 @@ struct Case {
     const char* what;
     SettleParams params;
     std::vector<Frame> frames;
-    uint32_t tickAtMs;     // a tick between frames after the last one; 0: none
-    int status;            // -1: not done yet
+    uint32_t tickAtMs;  // a tick between frames after the last one; 0: none
+    int status;         // -1: not done yet
     int total, dropped;
 };
 
@@ -26,9 +26,19 @@ TEST(ServerSettle, SettledOnlyAfterTheTimeInRangeAndGivenUpAtTheTimeout)
         {"at once with no time asked", {1.0, 0.0, 45.0}, {{100, 3.0}, {200, 0.5}}, 0, 0, 2, 0},
         {"the time counts from the first frame in range", {1.5, 1.0}, {{0, 1.0}, {500, 1.4}, {999, 1.5}}, 0, -1, 3, 0},
         {"settled a second later", {1.5, 1.0}, {{0, 1.0}, {500, 1.4}, {1000, 1.5}}, 0, 0, 3, 0},
-        {"a frame out of range starts the time again", {1.5, 1.0}, {{0, 1.0}, {600, 1.6}, {1000, 1.0}, {1500, 1.0}},
-         0, -1, 4, 0},
-        {"a lost star starts it again and counts as dropped", {1.5, 1.0}, {{0, 1.0}, {600, {}}, {1200, 1.0}}, 0, -1, 3,
+        {"a frame out of range starts the time again",
+         {1.5, 1.0},
+         {{0, 1.0}, {600, 1.6}, {1000, 1.0}, {1500, 1.0}},
+         0,
+         -1,
+         4,
+         0},
+        {"a lost star starts it again and counts as dropped",
+         {1.5, 1.0},
+         {{0, 1.0}, {600, {}}, {1200, 1.0}},
+         0,
+         -1,
+         3,
          1},
         {"the timeout while frames come", {1.5, 10.0, 2.0}, {{0, 5.0}, {1000, 5.0}, {2000, 5.0}}, 0, 1, 3, 0},
         {"the timeout with no frame at all", {1.5, 10.0, 2.0}, {}, 2000, 1, 0, 0},

@@ -37,7 +37,10 @@ struct TestClient {
         EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
     }
     ~TestClient() { close(fd); }
-    void Write(const std::string& bytes) { EXPECT_EQ(send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size())); }
+    void Write(const std::string& bytes)
+    {
+        EXPECT_EQ(send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), ssize_t(bytes.size()));
+    }
     // Reads what is there, waiting at most `ms`.
     void ReadSome(int ms)
     {
@@ -51,7 +54,8 @@ struct TestClient {
     size_t Lines() const
     {
         size_t n = 0;
-        for (size_t at = received.find("\r\n"); at != std::string::npos; at = received.find("\r\n", at + 2)) ++n;
+        for (size_t at = received.find("\r\n"); at != std::string::npos; at = received.find("\r\n", at + 2))
+            ++n;
         return n;
     }
 };
@@ -64,11 +68,13 @@ std::unique_ptr<SocketServer> StartServer()
 }
 
 // What the server heard, gathered until `enough` says so or the patience runs out.
-std::vector<server::Incoming> Gather(SocketServer& s, const std::function<bool(const std::vector<server::Incoming>&)>& enough)
+std::vector<server::Incoming> Gather(SocketServer& s,
+                                     const std::function<bool(const std::vector<server::Incoming>&)>& enough)
 {
     std::vector<server::Incoming> heard;
     for (const auto end = Clock::now() + kPatience; !enough(heard) && Clock::now() < end;) {
-        for (server::Incoming& in : s.Take(100)) heard.push_back(std::move(in));
+        for (server::Incoming& in : s.Take(100))
+            heard.push_back(std::move(in));
         usleep(1000);
     }
     return heard;
@@ -84,18 +90,21 @@ TEST(SocketServer, ThirtyTwoClientsHearEveryBroadcastWhileOneThatNeverReadsIsDro
     std::unique_ptr<SocketServer> s = StartServer();
     ASSERT_TRUE(s);
     std::vector<std::unique_ptr<TestClient>> clients;
-    for (int i = 0; i < 31; ++i) clients.push_back(std::make_unique<TestClient>(s->Port()));
+    for (int i = 0; i < 31; ++i)
+        clients.push_back(std::make_unique<TestClient>(s->Port()));
     TestClient stalled(s->Port(), 4096);
     const auto connected = Gather(*s, [](const auto& h) { return Count(h, server::Incoming::Kind::Connected) == 32; });
     ASSERT_EQ(Count(connected, server::Incoming::Kind::Connected), 32u);
-    for (const server::Incoming& in : connected) s->Admit(in.client);
+    for (const server::Incoming& in : connected)
+        s->Admit(in.client);
 
     // Far more than the stalled client's bound: it is dropped, the others get every line.
     const std::string line(4000, 'g');
     const size_t lines = 2 * (server::ClientTable::kMaxPendingBytes + 512 * 1024) / line.size();
     for (size_t i = 0; i < lines; ++i) {
         s->Broadcast(line);
-        for (auto& c : clients) c->ReadSome(0);
+        for (auto& c : clients)
+            c->ReadSome(0);
     }
     for (const auto end = Clock::now() + kPatience; Clock::now() < end;) {
         bool all = true;
@@ -105,7 +114,8 @@ TEST(SocketServer, ThirtyTwoClientsHearEveryBroadcastWhileOneThatNeverReadsIsDro
         }
         if (all) break;
     }
-    for (auto& c : clients) EXPECT_EQ(c->Lines(), lines);
+    for (auto& c : clients)
+        EXPECT_EQ(c->Lines(), lines);
     const auto dropped = Gather(*s, [](const auto& h) { return Count(h, server::Incoming::Kind::Closed) == 1; });
     EXPECT_EQ(Count(dropped, server::Incoming::Kind::Closed), 1u);
 }
@@ -125,24 +135,29 @@ TEST(SocketServer, RequestsComeInAsLinesAndBadClientsGetAnErrorAndAreClosed)
     // More requests at once than may wait for the program (a client that does not wait for its
     // replies is only slowed down: it is not read while too many of its requests wait).
     std::string many;
-    for (size_t i = 0; i < SocketServer::kBacklogClosed + 10; ++i) many += "{}\n";
+    for (size_t i = 0; i < SocketServer::kBacklogClosed + 10; ++i)
+        many += "{}\n";
     flood.Write(many);
 
     for (TestClient* c : {&tooLong, &flood}) {
-        for (const auto end = Clock::now() + kPatience; !c->closed && Clock::now() < end;) c->ReadSome(10);
+        for (const auto end = Clock::now() + kPatience; !c->closed && Clock::now() < end;)
+            c->ReadSome(10);
         EXPECT_TRUE(c->closed);
         EXPECT_NE(c->received.find("\"code\":-32600"), std::string::npos);
     }
     const auto heard = Gather(*s, [](const auto& h) { return Count(h, server::Incoming::Kind::Closed) == 2; });
     std::vector<std::string> fromGood;
     for (const auto& in : heard)
-        if (in.kind == server::Incoming::Kind::Line && in.line.find("\"id\"") != std::string::npos) fromGood.push_back(in.line);
-    EXPECT_EQ(fromGood, (std::vector<std::string>{"{\"id\":1,\"method\":\"get_exposure\"}", "{\"id\":2,\"method\":\"loop\"}"}));
+        if (in.kind == server::Incoming::Kind::Line && in.line.find("\"id\"") != std::string::npos)
+            fromGood.push_back(in.line);
+    EXPECT_EQ(fromGood,
+              (std::vector<std::string>{"{\"id\":1,\"method\":\"get_exposure\"}", "{\"id\":2,\"method\":\"loop\"}"}));
     EXPECT_LE(Count(heard, server::Incoming::Kind::Line), 2 + SocketServer::kBacklogClosed);  // the rest unread
 
     // The good client is still served.
     s->Send(heard.front().client, "{\"reply\":1}");
-    for (const auto end = Clock::now() + kPatience; good.Lines() == 0 && Clock::now() < end;) good.ReadSome(10);
+    for (const auto end = Clock::now() + kPatience; good.Lines() == 0 && Clock::now() < end;)
+        good.ReadSome(10);
     EXPECT_EQ(good.received, "{\"reply\":1}\r\n");
 }
 

@@ -76,8 +76,8 @@ Listening SocketServer::Start(const server::ListenAddress& address)
         }
         if (error != EADDRINUSE) break;
     }
-    return {nullptr, "cannot listen on " + address.host + ":" + std::to_string(address.port) + ": " +
-                         std::strerror(error)};
+    return {nullptr,
+            "cannot listen on " + address.host + ":" + std::to_string(address.port) + ": " + std::strerror(error)};
 }
 
 SocketServer::SocketServer(int listenFd, int wakeFd, std::string host, int port)
@@ -93,7 +93,8 @@ SocketServer::~SocketServer()
     stopping_ = true;
     Wake();
     thread_.join();
-    for (const auto& [client, fd] : fds_) close(fd);
+    for (const auto& [client, fd] : fds_)
+        close(fd);
     close(listenFd_);
     close(wakeFd_);
 }
@@ -141,8 +142,10 @@ void SocketServer::Admit(server::ClientId client)
 void SocketServer::Broadcast(const std::string& line)
 {
     std::lock_guard lock(mutex_);
-    for (const server::ClientId over : table_.Broadcast(line)) dropping_.insert(over);
-    for (const auto& [client, fd] : fds_) Flush(client);
+    for (const server::ClientId over : table_.Broadcast(line))
+        dropping_.insert(over);
+    for (const auto& [client, fd] : fds_)
+        Flush(client);
 }
 
 void SocketServer::Flush(server::ClientId client)
@@ -264,7 +267,8 @@ void SocketServer::EndClosedOnes()
     for (const server::ClientId client : table_.Ids()) {
         if (table_.Closing(client) && table_.Pending(client).empty()) dropping_.insert(client);
     }
-    for (const server::ClientId client : dropping_) Drop(client);
+    for (const server::ClientId client : dropping_)
+        Drop(client);
     dropping_.clear();
 }
 
