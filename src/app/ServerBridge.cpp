@@ -128,6 +128,7 @@ void ServerBridge::SyncState()
     if (!main_) return;
     const TrackingState& tracking = state_.tracking;
     if (tracking.trackingOn && !seen_.tracking) {
+        captureStopped_ = false;
         runFrames_ = 0;
         avgDist_ = 0.0;
         lostLock_ = false;
@@ -198,7 +199,9 @@ void ServerBridge::UnguidedFrame()
     SyncState();
     ++framesShown_;
     runFrames_ = 0;
-    if (!state_.tracking.trackingOn && Connected()) Publish(events_.LoopingExposures(++loopFrames_));
+    if (!state_.tracking.trackingOn && !captureStopped_ && Connected()) {
+        Publish(events_.LoopingExposures(++loopFrames_));
+    }
 }
 
 void ServerBridge::Press(ui::Window& window, int id)

@@ -110,6 +110,9 @@ private:
     Seen seen_;
     server::SettleTracker settle_;
     bool clientDisconnected_ = false;
+    // A client stopped the capture: the picture goes on for the observer, but the clients are
+    // told of no exposures until a client or the observer starts them again.
+    bool captureStopped_ = false;
     bool shutdownAsked_ = false;
     bool deferring_ = false;
     std::vector<std::string> deferred_;

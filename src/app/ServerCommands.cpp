@@ -44,7 +44,7 @@ std::vector<std::pair<int, uint16_t>> ExposureSteps()
 std::string ServerBridge::AppState()
 {
     if (!Connected()) return "Stopped";
-    if (!state_.tracking.trackingOn) return "Looping";
+    if (!state_.tracking.trackingOn) return captureStopped_ ? "Stopped" : "Looping";
     if (state_.tracking.guidingSuspended) return "Paused";
     return lostLock_ ? "LostLock" : "Guiding";
 }
@@ -124,6 +124,7 @@ Outcome ServerBridge::Loop()
     if (!Connected()) return Refused("the camera is not connected");
     if (state_.tracking.trackingOn) PressTrack();  // guiding stops, the pictures go on
     SyncState();
+    captureStopped_ = false;
     return {};
 }
 
@@ -132,6 +133,8 @@ Outcome ServerBridge::StopCapture()
     EndSettling(settle_.Cancel("stopped by a client"));
     if (state_.tracking.trackingOn) PressTrack();
     SyncState();
+    if (!captureStopped_) Publish(events_.LoopingExposuresStopped());
+    captureStopped_ = true;
     return {};
 }
 
@@ -215,10 +218,11 @@ bool ServerBridge::Calibrated()
 
 Outcome ServerBridge::ClearCalibration(const std::string& which)
 {
+    // Nothing measured is kept: the corrections come from the parameter dialog every time guiding
+    // starts, which is what a cleared calibration asks for. Imaging programs send this before
+    // each guide.
     (void)which;
-    return Refused(
-        "Nuvix's corrections come from the parameter dialog (image scale, guide speeds, inversion boxes): "
-        "there is no measured calibration to clear");
+    return {};
 }
 
 bool ServerBridge::GuideOutputEnabled()
@@ -281,6 +285,7 @@ Outcome ServerBridge::CaptureSingleFrame(std::optional<int> exposureMs)
 {
     if (!Connected()) return Refused("the camera is not connected");
     if (state_.tracking.trackingOn) return Refused("guiding must be stopped first");
+    captureStopped_ = false;
     if (exposureMs && *exposureMs != ExposureMs()) return Refused("the exposure is the panel's: set_exposure first");
     // Nuvix takes pictures all the time: the next one is the frame asked for.
     return {};

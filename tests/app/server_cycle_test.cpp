@@ -119,6 +119,11 @@ TEST_F(ServerCycle, AnImagingSessionGuidesSettlesDithersPausesAndStopsAsTheButto
     EXPECT_EQ(client.Call("stop_capture")["result"], 0);
     EXPECT_EQ(TrackButton(), "Track");
     EXPECT_FALSE(client.WaitFor("GuidingStopped", 0).is_null());
+    EXPECT_EQ(client.Call("get_app_state")["result"], "Stopped");
+    const size_t looping = client.Events("LoopingExposures").size();
+    h.kit.AdvanceMs(1000);
+    EXPECT_EQ(client.Events("LoopingExposures").size(), looping);  // the clients hear of no exposure
+    EXPECT_EQ(client.Call("loop")["result"], 0);
     EXPECT_EQ(client.Call("get_app_state")["result"], "Looping");
 
     // Every guided frame: the log's line and the event carry the same numbers.
@@ -186,7 +191,6 @@ TEST_F(ServerCycle, MalformedRequestsAreAnsweredAndGuidingGoesOnUnchanged)
         {"{\"id\":1,\"method\":\"set_lock_position\",\"params\":[1e9,5]}", 1},
         {"{\"id\":1,\"method\":\"dither\",\"params\":[5,\"no\"]}", -32602},
         {"{\"id\":1,\"method\":\"guide\",\"params\":[{\"pixels\":1,\"time\":0,\"timeout\":9}]}", 1},  // still settling
-        {"{\"id\":1,\"method\":\"clear_calibration\"}", 1},
         {"{\"id\":1,\"method\":\"nothing\"}", -32601},
         {"{\"id\":1,\"method\":\"set_paused\"}", -32602},
         {"{\"id\":1,\"method\":\"set_connected\",\"params\":[\"off\"]}", -32602},

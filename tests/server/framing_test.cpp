@@ -66,15 +66,5 @@ TEST(ServerClientTable, BroadcastsReachAdmittedClientsAndOneThatStopsReadingIsCu
     EXPECT_EQ(table.Pending(reader).size(), line.size() + 2 - 3);
 }
 
-TEST(ServerClientTable, AFullTableTakesNoMoreClients)
-{
-    ClientTable table;
-    for (size_t i = 0; i < ClientTable::kMaxClients; ++i)
-        ASSERT_TRUE(table.Add());
-    EXPECT_FALSE(table.Add());
-    table.Remove(table.Ids().front());
-    EXPECT_TRUE(table.Add());
-}
-
 }  // namespace
 }  // namespace nuvix::server

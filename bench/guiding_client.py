@@ -128,7 +128,7 @@ def main():
                  if str(e["Frame"]) != l[0] or "%.3f" % (e["dx"] + 0.0) != l[3] or "%.3f" % (e["dy"] + 0.0) != l[4]
                  or str(e["RADuration"]) != l[9] or str(e["DECDuration"]) != l[11])
     print("guide log: %d frame lines, GuideSteps differing from their line: %d" % (len(log_lines), differ))
-    if missing or len(log_lines) != len(events) or differ or state != "Looping":
+    if missing or len(log_lines) != len(events) or differ or state != "Stopped":
         raise SystemExit("FAILED")
     never_reads.sock.close()
     print("PASSED")

@@ -7,9 +7,9 @@
 # a session bus and a fresh HOME of its own. Skipped (exit 77) when KStars is not installed: it is
 # large and not part of scripts/setup (apt-get install kstars dbus-x11 qdbus-qt5 sqlite3).
 #
-#   tests/wx/ekos_guide.sh NUVIX [OUT]   (OUT keeps the logs and the screenshot of the Guide tab)
+#   bench/ekos_guide.sh NUVIX [OUT]   (OUT keeps the logs and the screenshot of the Guide tab)
 set -u
-for tool in kstars qdbus dbus-daemon sqlite3 Xvfb unshare ip xxd; do
+for tool in kstars qdbus dbus-daemon sqlite3 Xvfb unshare ip xxd xdotool; do
   if ! command -v "$tool" >/dev/null; then
     echo "SKIPPED: $tool is not installed (apt-get install kstars dbus-x11 qdbus-qt5 sqlite3)"
     exit 77
@@ -37,6 +37,14 @@ pids=""
 cleanup() {
   for p in $pids; do kill "$p" 2>/dev/null; done
   for p in $pids; do wait "$p" 2>/dev/null; done
+  # What KStars left in this namespace (its indiserver and drivers), each by its id.
+  local ns p
+  ns=$(readlink /proc/$$/ns/net)
+  for p in /proc/[0-9]*; do
+    p=${p#/proc/}
+    [ "$p" != $$ ] && [ "$(readlink "/proc/$p/ns/net" 2>/dev/null)" = "$ns" ] && [ "$(cat "/proc/$p/comm" 2>/dev/null)" != Xvfb ] &&
+      kill "$p" 2>/dev/null
+  done
   kill "$xvfb" 2>/dev/null
   wait "$xvfb" 2>/dev/null
   [ -n "${2:-}" ] || rm -rf "$work"
@@ -56,7 +64,8 @@ cat >"$work/session.sh" <<'SESSION'
 #!/usr/bin/env bash
 set -u
 out=$1
-q() { qdbus org.kde.kstars "$@" 2>/dev/null; }
+# qdbus prints its errors and still ends with 0: an error is no output here.
+q() { local r; r=$(qdbus org.kde.kstars "$@" 2>/dev/null) || return 1; case $r in Error:*) return 1 ;; esac; [ -n "$r" ] && echo "$r"; return 0; }
 waitbus() { for _ in $(seq 120); do q /KStars >/dev/null && return 0; sleep 1; done; return 1; }
 status() { q /KStars/Ekos/Guide org.kde.kstars.Ekos.Guide.status; }
 fail=0
@@ -90,13 +99,27 @@ sqlite3 "$db" "INSERT INTO profile (name, autoconnect, guidertype, guiderhost, g
 kstars >"$out/kstars.txt" 2>&1 &
 kstars=$!
 waitbus || { echo "KStars did not come up again"; exit 1; }
+# Ekos takes its start only once it has read the profiles.
+for _ in $(seq 60); do q /KStars/Ekos getProfiles | grep -qx Nuvix && break; sleep 1; done
 q /KStars/Ekos setProfile Nuvix >/dev/null
-q /KStars/Ekos start >/dev/null
-for _ in $(seq 60); do q /KStars/Ekos/Guide >/dev/null && break; sleep 1; done
-sleep 5
+sleep 2
+q /KStars/Ekos start >/dev/null  # a second start would stop it again
+for _ in $(seq 90); do
+  [ "$(q /KStars/Ekos org.kde.kstars.Ekos.indiStatus)" = 2 ] && q /KStars/Ekos/Guide org.kde.kstars.Ekos.Guide.status >/dev/null &&
+    break
+  sleep 1
+done
+echo "Ekos started: INDI status $(q /KStars/Ekos org.kde.kstars.Ekos.indiStatus), guide status $(status)"
 echo "connectGuider"
 q /KStars/Ekos/Guide connectGuider >/dev/null
-expect 2 30
+# Ekos tells the connection in its log (its status may already have moved on).
+for _ in $(seq 60); do q /KStars/Ekos/Guide org.kde.kstars.Ekos.Guide.logText | grep -q "External guider connected" && break; sleep 0.5; done
+if q /KStars/Ekos/Guide org.kde.kstars.Ekos.Guide.logText | grep -q "External guider connected"; then
+  echo "  Ekos: External guider connected (status $(status))"
+else
+  echo "  Ekos did not connect"
+  fail=1
+fi
 echo "guide"
 q /KStars/Ekos/Guide guide >/dev/null
 expect 12 90
@@ -114,7 +137,14 @@ echo "resume"
 q /KStars/Ekos/Guide resume >/dev/null
 expect 12 30
 sleep 3
-import -window root "$out/ekos-guiding.png" 2>/dev/null
+# The Ekos window over the other windows, for the picture of its Guide tab.
+for w in $(xdotool search --name "INDI Control Panel" 2>/dev/null) $(xdotool search --name "Optical Train" 2>/dev/null); do
+  xdotool windowunmap "$w" 2>/dev/null
+done
+ekos=$(xdotool search --name "^Ekos" 2>/dev/null | head -1)
+[ -n "$ekos" ] && xdotool windowraise "$ekos" 2>/dev/null
+sleep 1
+import -window root "$out/screen-guiding.png" 2>/dev/null
 echo "abort"
 q /KStars/Ekos/Guide abort >/dev/null
 expect 1 30
@@ -148,8 +178,8 @@ for _ in $(seq 50); do [ -S "$work/bus" ] && break; sleep 0.1; done
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/bus
 "$work/session.sh" "$out"
 result=$?
-echo "Ekos' guide log (last lines):"
-tail -n 15 "$out/ekos-guide-log.txt" 2>/dev/null | sed 's/^/  /'
+echo "Ekos' guide log (newest first):"
+head -n 20 "$out/ekos-guide-log.txt" 2>/dev/null | cut -c1-160 | sed 's/^/  /'
 echo "Nuvix's guide log: $(grep -c '^[0-9]' "$out/guide.log" 2>/dev/null) guided frames"
 [ $result -eq 0 ] && echo "PASSED" || echo "FAILED"
 exit $result

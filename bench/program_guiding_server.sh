@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The real program (with its handlers timed: nuvix_timed) on the simulator under a virtual display,
-# driven through its guiding server by tests/wx/guiding_client.py with 31 more clients connected,
+# driven through its guiding server by bench/guiding_client.py with 31 more clients connected,
 # one of which never reads. Fails when the session fails. Prints the longest window handlers while
 # the clients were connected; with --times it also fails when one took longer than 50 ms (a
 # measure for a quiet machine, not for a loaded test run):
-#   tests/wx/on_virtual_display.sh tests/wx/guiding_server.sh build/release/bench/nuvix_timed --times
+#   tests/wx/on_virtual_display.sh bench/program_guiding_server.sh build/release/bench/nuvix_timed --times
 set -u
 nuvix=$(realpath "$1")
 times=${2:-}
