@@ -85,11 +85,15 @@ expect() {
 
 # A first start creates the user database, where the equipment profile goes.
 kstars >"$out/kstars-first.txt" 2>&1 &
+first=$!
 waitbus || { echo "KStars did not come up"; exit 1; }
-for _ in $(seq 30); do [ -s "$HOME/.local/share/kstars/userdb.sqlite" ] && break; sleep 1; done
+for _ in $(seq 120); do [ -s "$HOME/.local/share/kstars/userdb.sqlite" ] && break; sleep 1; done
 sleep 2
 q /kstars/MainWindow_1/actions/quit trigger >/dev/null
-wait  # KStars may crash on its way out; the database is there
+# KStars may crash or hang on its way out; the database is there.
+for _ in $(seq 40); do kill -0 "$first" 2>/dev/null || break; sleep 0.5; done
+kill -9 "$first" 2>/dev/null
+wait "$first" 2>/dev/null
 db=$HOME/.local/share/kstars/userdb.sqlite
 sqlite3 "$db" "INSERT INTO profile (name, autoconnect, guidertype, guiderhost, guiderport) VALUES ('Nuvix', 1, 1, '127.0.0.1', 4400);
   INSERT INTO driver (label, role, profile) SELECT 'Telescope Simulator', 'Mount', id FROM profile WHERE name = 'Nuvix';
