@@ -142,12 +142,20 @@ q /KStars/Ekos/Guide resume >/dev/null
 expect 12 30
 sleep 3
 # The Ekos window over the other windows, for the picture of its Guide tab.
-for w in $(xdotool search --name "INDI Control Panel" 2>/dev/null) $(xdotool search --name "Optical Train" 2>/dev/null); do
+for w in $(xdotool search --onlyvisible --name "INDI Control Panel" 2>/dev/null) $(xdotool search --onlyvisible --name "Optical Train" 2>/dev/null); do
   xdotool windowunmap "$w" 2>/dev/null
 done
-ekos=$(xdotool search --name "^Ekos" 2>/dev/null | head -1)
-[ -n "$ekos" ] && xdotool windowraise "$ekos" 2>/dev/null
-sleep 1
+q /kstars/MainWindow_1/actions/ekos trigger >/dev/null
+sleep 2
+for w in $(xdotool search --onlyvisible --name "Ekos" 2>/dev/null); do
+  echo "window $w: $(xdotool getwindowname "$w") $(xdotool getwindowgeometry "$w" | tr '\n' ' ')" >>"$out/windows.txt"
+done
+ekos=$(xdotool search --onlyvisible --name "Ekos" 2>/dev/null | head -1)
+if [ -n "$ekos" ]; then
+  xdotool windowmove "$ekos" 0 0 windowraise "$ekos" 2>/dev/null
+  sleep 1
+  import -window "$ekos" "$out/ekos-window.png" 2>/dev/null
+fi
 import -window root "$out/screen-guiding.png" 2>/dev/null
 echo "abort"
 q /KStars/Ekos/Guide abort >/dev/null
