@@ -129,9 +129,13 @@ q /KStars/Ekos/Guide guide >/dev/null
 expect 12 90
 sleep 3
 echo "dither"
+dithered() { q /KStars/Ekos/Guide org.kde.kstars.Ekos.Guide.logText | grep -c "Dithering completed successfully"; }
+before=$(dithered)
 q /KStars/Ekos/Guide dither >/dev/null
 sleep 0.3
 expect 12 120
+for _ in $(seq 60); do [ "$(dithered)" -gt "$before" ] && break; sleep 0.5; done
+if [ "$(dithered)" -gt "$before" ]; then echo "  Ekos: Dithering completed successfully"; else echo "  Ekos saw no dither end"; fail=1; fi
 sleep 2
 echo "suspend"
 q /KStars/Ekos/Guide suspend >/dev/null
@@ -152,8 +156,11 @@ for w in $(xdotool search --onlyvisible --name "Ekos" 2>/dev/null); do
 done
 ekos=$(xdotool search --onlyvisible --name "Ekos" 2>/dev/null | head -1)
 if [ -n "$ekos" ]; then
-  xdotool windowmove "$ekos" 0 0 windowraise "$ekos" 2>/dev/null
+  # At the top left and larger; the Guide module is the eighth of the tabs along the top.
+  xdotool windowmove "$ekos" 0 0 windowsize "$ekos" 1100 860 windowraise "$ekos" 2>/dev/null
   sleep 1
+  xdotool mousemove 580 32 click 1 2>/dev/null
+  sleep 2
   import -window "$ekos" "$out/ekos-window.png" 2>/dev/null
 fi
 import -window root "$out/screen-guiding.png" 2>/dev/null
