@@ -146,8 +146,12 @@ TEST_F(ServerCycle, AnImagingSessionGuidesSettlesDithersPausesAndStopsAsTheButto
         EXPECT_EQ(Fixed3(s["DECDistanceGuide"]), l[8]);
         EXPECT_EQ(std::to_string(s["RADuration"].get<int>()), l[9]);
         EXPECT_EQ(std::to_string(s["DECDuration"].get<int>()), l[11]);
-        if (l[10] != "") EXPECT_EQ(s["RADirection"].get<std::string>().substr(0, 1), l[10]);
-        if (l[12] != "") EXPECT_EQ(s["DECDirection"].get<std::string>().substr(0, 1), l[12]);
+        if (!l[10].empty()) {
+            EXPECT_EQ(s["RADirection"].get<std::string>().substr(0, 1), l[10]);
+        }
+        if (!l[12].empty()) {
+            EXPECT_EQ(s["DECDirection"].get<std::string>().substr(0, 1), l[12]);
+        }
         EXPECT_EQ(std::to_string(s["StarMass"].get<int>()), l[15]);
     }
 }
