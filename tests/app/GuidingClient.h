@@ -54,7 +54,7 @@ public:
     nlohmann::json Raw(const std::string& line, const nlohmann::json& id)
     {
         transport_.incoming.push_back({server::Incoming::Kind::Line, id_, line});
-        for (int ms = 0; ms < 1000; ms += 10) {
+        for (int ms = 0; ms < 10'000; ms += 10) {
             kit_.AdvanceMs(10);
             while (replied_ < Lines().size()) {
                 const nlohmann::json message = nlohmann::json::parse(Lines()[replied_++]);
