@@ -3,6 +3,7 @@
 #include "camera/CameraSettings.h"
 #include "capture/PhotoSeries.h"
 #include "guiding/CorrectionOutput.h"
+#include "guiding/GuideOutputPolicy.h"
 #include "guiding/TrackingState.h"
 #include "image/FramePipeline.h"
 #include "params/ParameterState.h"
@@ -35,6 +36,7 @@ struct AppState {
     TrackingState tracking;
     AnalysisResults analysis;
     CorrectionOutput output;
+    GuideOutputPolicy guideOutput;  // written by the guiding server's clients
     IntegrationState integration;
     SeriesState series;
     ParameterState parameters;

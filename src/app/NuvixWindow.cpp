@@ -112,9 +112,9 @@ void NuvixWindow::CreateGuidingWindows()
     if (!context_.guideLogPath.empty()) {
         guideLog_ = std::make_unique<GuideLog>(context_.guideLogPath, kMainWindowCaption);
     }
-    const CorrectionLinks links{state_.tracking, state_.parameters,    state_.output,
-                                context_.bus,    kit.GetClock(),       *trackwin_,
-                                state_.analysis, context_.guidePulses, guideLog_.get()};
+    const CorrectionLinks links{state_.tracking, state_.parameters,   state_.output,        context_.bus,
+                                kit.GetClock(),  *trackwin_,          state_.analysis,      context_.guidePulses,
+                                guideLog_.get(), &state_.guideOutput, context_.guidedFrames};
     optowin_ = std::make_unique<TOptowin>(kit, mainWindow_, links, drawing);
 }
 

@@ -1,5 +1,6 @@
 #include "guiding/GuideLog.h"
 
+#include "guiding/GuideStepNumbers.h"
 #include "guiding/StarAnalysis.h"
 #include "platform/clock/Clock.h"
 
@@ -17,9 +18,6 @@ constexpr const char* kColumns =
     "Frame,Time,mount,dx,dy,RARawDistance,DECRawDistance,RAGuideDistance,DECGuideDistance,RADuration,RADirection,"
     "DECDuration,DECDirection,XStep,YStep,StarMass,SNR,ErrorCode";
 constexpr int kLongestPulseMs = 1000;
-// The format's error codes for a frame without a usable star.
-constexpr int kLowMass = 3;
-constexpr int kStarError = 6;
 
 // Fixed decimals whatever the desktop's locale: readers expect a point.
 std::string Fixed(double value, int decimals)
@@ -36,13 +34,6 @@ std::string Now()
     char text[32] = "";
     if (const std::tm* local = std::localtime(&now)) std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", local);
     return text;
-}
-
-// Pixels a pulse covers at a correction speed; 0 without a scale.
-double PulsePixels(const GuidePulse& pulse, double speed, float arcsecPerPixel)
-{
-    if (!(arcsecPerPixel > 0.0f)) return 0.0;
-    return pulse.ms / 1000.0 * speed / arcsecPerPixel;
 }
 
 std::string Direction(const GuidePulse& pulse)
@@ -117,22 +108,14 @@ void GuideLog::Frame(const GuideLogFrame& frame, int32_t nowMs)
     std::string line = std::to_string(frameNumber_) + "," + Fixed(MillisecondsSince(startMs_, nowMs) / 1000.0, 3);
     if (StarLost(frame.population)) {
         // No mass, so that readers leave the frame out; the population goes in the description.
-        const bool tooFew = frame.population < 5;
-        line += ",\"DROP\",,,,,,,,,,,,,0,," + std::to_string(tooFew ? kLowMass : kStarError) + ",\"" +
-                (tooFew ? "Étoile perdue (" : "Étoile noyée (") + std::to_string(frame.population) + " pixels)\"\n";
+        const DroppedStar drop = DropOf(frame.population);
+        line += ",\"DROP\",,,,,,,,,,,,,0,," + std::to_string(drop.errorCode) + ",\"" + drop.description + "\"\n";
         Write(line);
         return;
     }
-    // The error the mount works from, positive toward west and south as the format counts.
-    const double raRaw = frame.invertRa ? frame.deltaX : -static_cast<double>(frame.deltaX);
-    const double decRaw = frame.invertDec ? frame.deltaY : -static_cast<double>(frame.deltaY);
-    const double raGuide =
-        std::copysign(PulsePixels(frame.pulses.ra, session_.raSpeed, session_.arcsecPerPixel), raRaw);
-    const double decGuide =
-        std::copysign(PulsePixels(frame.pulses.dec, session_.decSpeed, session_.arcsecPerPixel), decRaw);
-    line += ",\"Mount\"," + Fixed(-static_cast<double>(frame.deltaX), 3) + "," +
-            Fixed(-static_cast<double>(frame.deltaY), 3) + "," + Fixed(raRaw, 3) + "," + Fixed(decRaw, 3) + "," +
-            Fixed(raGuide, 3) + "," + Fixed(decGuide, 3) + "," + std::to_string(frame.pulses.ra.ms) + "," +
+    const GuideStepNumbers n = StepNumbers(frame, session_);
+    line += ",\"Mount\"," + Fixed(n.dx, 3) + "," + Fixed(n.dy, 3) + "," + Fixed(n.raRaw, 3) + "," + Fixed(n.decRaw, 3) +
+            "," + Fixed(n.raGuide, 3) + "," + Fixed(n.decGuide, 3) + "," + std::to_string(frame.pulses.ra.ms) + "," +
             Direction(frame.pulses.ra) + "," + std::to_string(frame.pulses.dec.ms) + "," + Direction(frame.pulses.dec) +
             ",,," + std::to_string(frame.population) + ",,0\n";
     Write(line);

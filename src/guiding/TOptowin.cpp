@@ -53,6 +53,7 @@ void TOptowin::SendCorrections(bool guide)
     canvas.SetFont(drawing_.smallFont.get());
     if (!guide) {
         if (links_.log) links_.log->End();
+        if (links_.listener) links_.listener->UnguidedFrame();
         return;
     }
 
@@ -64,13 +65,17 @@ void TOptowin::SendCorrections(bool guide)
     canvas.DrawText({10, 33}, Tr("Delta Y :"));
 
     const tparam& record = *links_.parameters.params;
-    const AxisCorrection ad = CorrectionFor(dx, CorrectionGain(record.pixelSize, record.focalLength, record.raSpeed));
-    const AxisCorrection dec = CorrectionFor(dy, CorrectionGain(record.pixelSize, record.focalLength, record.decSpeed));
+    AxisCorrection ad = CorrectionFor(dx, CorrectionGain(record.pixelSize, record.focalLength, record.raSpeed));
+    AxisCorrection dec = CorrectionFor(dy, CorrectionGain(record.pixelSize, record.focalLength, record.decSpeed));
     // Inversion turns the direction only: the length was taken from the error as measured.
     const int32_t measuredX = dx;
     const int32_t measuredY = dy;
     if (record.invertRa) dx = -dx;
     if (record.invertDec) dy = -dy;
+    if (links_.policy) {
+        ad = AllowedCorrection(Axis::Ra, ad, dx, *links_.policy);
+        dec = AllowedCorrection(Axis::Dec, dec, dy, *links_.policy);
+    }
     // The sink returns at once, so its pulses start while the serial bytes are still going out.
     const FramePulses pulses{PulseFor(Axis::Ra, ad, dx), PulseFor(Axis::Dec, dec, dy)};
     if (links_.sink) links_.sink->Send(pulses);
@@ -93,29 +98,36 @@ void TOptowin::SendCorrections(bool guide)
     send(Axis::Ra, ad, dx, {75, 10});
     links_.clock.WaitMilliseconds(kGapMs);
     send(Axis::Dec, dec, dy, {75, 33});
-    if (links_.log) LogFrame(measuredX, measuredY, pulses);
+    if (!links_.log && !links_.listener) return;
+    const GuideLogFrame frame{measuredX,        measuredY, record.invertRa,
+                              record.invertDec, pulses,    links_.analysis.population};
+    const int32_t now = links_.clock.ElapsedMilliseconds();
+    if (links_.log) LogFrame(frame, now);
+    if (links_.listener) links_.listener->GuidedFrame(frame, Session(), now);
 }
 
-void TOptowin::LogFrame(int32_t dx, int32_t dy, const FramePulses& pulses)
+GuideLogSession TOptowin::Session() const
+{
+    const tparam& record = *links_.parameters.params;
+    GuideLogSession session;
+    session.arcsecPerPixel = links_.parameters.arcsecPerPixel;
+    session.focalLengthMm = record.focalLength * 10.0;
+    session.raSpeed = record.raSpeed;
+    session.decSpeed = record.decSpeed;
+    session.invertRa = record.invertRa;
+    session.invertDec = record.invertDec;
+    const std::string mount = links_.sink ? links_.sink->MountName() : std::string();
+    session.mount = mount.empty() ? ProtocolName(record.protocol) : "INDI " + mount;
+    session.lockX = links_.tracking.refX;
+    session.lockY = links_.tracking.refY;
+    return session;
+}
+
+void TOptowin::LogFrame(const GuideLogFrame& frame, int32_t now)
 {
     GuideLog& log = *links_.log;
-    const tparam& record = *links_.parameters.params;
-    const int32_t now = links_.clock.ElapsedMilliseconds();
-    if (!log.InSession()) {
-        GuideLogSession session;
-        session.arcsecPerPixel = links_.parameters.arcsecPerPixel;
-        session.focalLengthMm = record.focalLength * 10.0;
-        session.raSpeed = record.raSpeed;
-        session.decSpeed = record.decSpeed;
-        session.invertRa = record.invertRa;
-        session.invertDec = record.invertDec;
-        const std::string mount = links_.sink ? links_.sink->MountName() : std::string();
-        session.mount = mount.empty() ? ProtocolName(record.protocol) : "INDI " + mount;
-        session.lockX = links_.tracking.refX;
-        session.lockY = links_.tracking.refY;
-        log.Begin(session, now);
-    }
-    log.Frame({dx, dy, record.invertRa, record.invertDec, pulses, links_.analysis.population}, now);
+    if (!log.InSession()) log.Begin(Session(), now);
+    log.Frame(frame, now);
     // Guiding goes on without its log.
     if (log.TakeFailure()) Kit().MessageBox(this, Tr("Journal de guidage impossible à écrire"), Tr("Erreur"));
 }

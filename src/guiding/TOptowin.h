@@ -3,7 +3,9 @@
 #include "app/SharedDrawing.h"
 #include "guiding/CorrectionOutput.h"
 #include "guiding/GuideLog.h"
+#include "guiding/GuideOutputPolicy.h"
 #include "guiding/GuidePulseSink.h"
+#include "guiding/GuidedFrameListener.h"
 #include "guiding/TrackingState.h"
 #include "params/ParameterState.h"
 #include "platform/clock/Clock.h"
@@ -26,6 +28,9 @@ struct CorrectionLinks {
     // Further destinations of the corrections; null for none.
     GuidePulseSink* sink = nullptr;
     GuideLog* log = nullptr;
+    // What the guider's clients let through; null: everything.
+    const GuideOutputPolicy* policy = nullptr;
+    GuidedFrameListener* listener = nullptr;
 };
 
 // The small panel under the "Track" button where every guided frame's errors and the size of
@@ -50,7 +55,8 @@ protected:
     void Timer(int id) override;
 
 private:
-    void LogFrame(int32_t dx, int32_t dy, const FramePulses& pulses);
+    GuideLogSession Session() const;
+    void LogFrame(const GuideLogFrame& frame, int32_t now);
 
     CorrectionLinks links_;
     const SharedDrawing& drawing_;
