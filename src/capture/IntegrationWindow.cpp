@@ -10,6 +10,7 @@ namespace {
 
 constexpr gfx::Color kYellow{240, 240, 0};
 constexpr const char* kSaveName = "buffer.bmp";
+constexpr const char* kSumName = "buffer.fits";
 
 // The check boxes carry no text: their captions are painted beside them.
 constexpr ui::ControlPlacement kControls[] = {
@@ -157,10 +158,15 @@ void compwin::CmToleranceDown()
     DrawSettings();
 }
 
+// The picture as shown, and beside it the sum itself at its full depth; one box tells whatever failed.
 void compwin::CmSave()
 {
-    const files::ReplaceResult saved = pictures_.SaveImage(kSaveName);
-    if (!saved.written) Kit().MessageBox(this, "Image non enregistrée : " + saved.reason + ".", "Erreur");
+    std::string reasons;
+    for (const files::ReplaceResult& saved :
+         {pictures_.SaveImage(kSaveName, files::WriteMode::Replace), pictures_.SaveSumFits(kSumName)}) {
+        if (!saved.written) reasons += (reasons.empty() ? "" : " ; ") + saved.reason;
+    }
+    if (!reasons.empty()) Kit().MessageBox(this, "Image non enregistrée : " + reasons + ".", "Erreur");
 }
 
 }  // namespace nuvix

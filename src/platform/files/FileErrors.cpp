@@ -1,5 +1,7 @@
 #include "platform/files/FileErrors.h"
 
+#include "platform/text/Translate.h"
+
 #include <cerrno>
 #include <system_error>
 
@@ -31,6 +33,8 @@ std::string ErrorText(int error)
         return "nom trop long";
     case EIO:
         return "erreur d'entrée-sortie du disque";
+    case EEXIST:
+        return Tr("le fichier existe déjà");
     default:
         return std::generic_category().message(error);
     }

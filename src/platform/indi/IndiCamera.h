@@ -29,6 +29,8 @@ public:
 
     bool Detect() override { return true; }
     CameraGreeting Greeting() const override { return {"Caméra INDI : " + device_, "INDI sur " + server_}; }
+    std::string Name() const override { return device_; }
+    const CameraPicture* LatestPicture() const override { return picture_.frame.empty() ? nullptr : &picture_; }
     bool UploadSettings(const CameraSettings& settings) override;
     FrameArrival ReadFrame(float exposureMs, FrameBytes& target) override;
     void PulseReset() override {}
@@ -51,7 +53,7 @@ private:
 
     // The window thread's own.
     CameraSettings settings_;
-    LinearFrame picture_;
+    CameraPicture picture_;
     uint64_t taken_ = 0;
     uint64_t readinessSeen_ = 0;
     std::optional<LinkTime> waitingSince_;
