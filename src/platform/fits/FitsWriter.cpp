@@ -102,7 +102,7 @@ void WritePicture(fitsfile* file, const Picture& picture, bool extension, int& s
 {
     long axes[2] = {picture.width, picture.height};
     fits_create_img(file, ImageType(picture.type), 2, axes, &status);
-    if (extension) fits_write_key_str(file, "EXTNAME", CardText(picture.name).c_str(), "", &status);
+    if (extension) fits_write_key_str(file, "EXTNAME", CardText(picture.name).c_str(), "name of this picture", &status);
     for (const Card& card : picture.cards)
         WriteCard(file, card, status);
     const LONGLONG count = static_cast<LONGLONG>(picture.width) * picture.height;
