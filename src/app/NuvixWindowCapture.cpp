@@ -89,8 +89,7 @@ PictureFacts NuvixWindow::FactsOf(const std::optional<Exposure>& exposure, int32
 
 files::ReplaceResult NuvixWindow::SaveFrameFits(const std::string& path, files::WriteMode mode)
 {
-    return WriteFrameFits(path, pictureRecord_.levels, camera_.LatestPicture(), FactsOf(pictureRecord_.frame, 1),
-                          mode);
+    return WriteFrameFits(path, pictureRecord_.levels, camera_.LatestPicture(), FactsOf(pictureRecord_.frame, 1), mode);
 }
 
 files::ReplaceResult NuvixWindow::SaveSumFits(const std::string& path)

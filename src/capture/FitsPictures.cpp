@@ -94,8 +94,7 @@ files::ReplaceResult WriteFrameFits(const std::string& path, const FrameBytes& l
     return Write(path, {&frame, 1}, mode);
 }
 
-files::ReplaceResult WriteSumFits(const std::string& path, std::span<const int32_t> sumFrame,
-                                  const PictureFacts& facts)
+files::ReplaceResult WriteSumFits(const std::string& path, std::span<const int32_t> sumFrame, const PictureFacts& facts)
 {
     std::vector<double> sum(sumFrame.begin(), sumFrame.end());
     std::vector<double> average(sum.size());

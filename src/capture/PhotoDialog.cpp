@@ -124,7 +124,8 @@ void tphotowin::CmBrowse()
     // A typed title only seeds the file dialog (an absolute one is taken as it is). A name ending
     // in .fits, .fit or .fts makes a series of FITS pictures.
     ui::SaveFileRequest request;
-    request.filters = {{Tr("Image (*.bmp)"), "*.bmp", "bmp"}, {Tr("Image FITS (*.fits)"), "*.fits;*.fit;*.fts", "fits"}};
+    request.filters = {{Tr("Image (*.bmp)"), "*.bmp", "bmp"},
+                       {Tr("Image FITS (*.fits)"), "*.fits;*.fit;*.fts", "fits"}};
     request.initialPath = (std::filesystem::path(ProcessDirectory()) / Item(kTitleEdit).Text()).string();
     if (const std::optional<std::string> chosen = Kit().SaveFileDialog(this, request)) {
         series_.seriesPath = *chosen;

@@ -45,18 +45,27 @@ protected:
         for (const auto& [keyword, value] : expected) {
             const auto card = hdu.cards.find(keyword);
             EXPECT_TRUE(card != hdu.cards.end() && card->second == value)
-                << what << ": " << keyword << " = " << (card == hdu.cards.end() ? "(none)" : card->second)
-                << ", not " << value;
+                << what << ": " << keyword << " = " << (card == hdu.cards.end() ? "(none)" : card->second) << ", not "
+                << value;
         }
     }
     std::map<std::string, std::string> CommonCards()
     {
         const CameraSettings& camera = app.h.State().camera;
-        return {{"INSTRUME", "QuickCam"},       {"TELESCOP", "Telescope Simulator"}, {"FOCALLEN", "1350.0"},
-                {"XPIXSZ", "5.6"},              {"YPIXSZ", "5.6"},                   {"XBINNING", "1"},
-                {"YBINNING", "1"},              {"RA", "82.5"},                      {"DEC", "-22.25"},
-                {"IMAGETYP", "Light Frame"},    {"ROWORDER", "BOTTOM-UP"},           {"SWCREATE", "Nuvix 2.07"},
-                {"GAIN", std::to_string(camera.contrast)}, {"OFFSET", std::to_string(camera.whiteBalance)}};
+        return {{"INSTRUME", "QuickCam"},
+                {"TELESCOP", "Telescope Simulator"},
+                {"FOCALLEN", "1350.0"},
+                {"XPIXSZ", "5.6"},
+                {"YPIXSZ", "5.6"},
+                {"XBINNING", "1"},
+                {"YBINNING", "1"},
+                {"RA", "82.5"},
+                {"DEC", "-22.25"},
+                {"IMAGETYP", "Light Frame"},
+                {"ROWORDER", "BOTTOM-UP"},
+                {"SWCREATE", "Nuvix 2.07"},
+                {"GAIN", std::to_string(camera.contrast)},
+                {"OFFSET", std::to_string(camera.whiteBalance)}};
     }
     // DATE-OBS as milliseconds since 1970.
     static int64_t DateObs(const testing::AstropyHdu& hdu)

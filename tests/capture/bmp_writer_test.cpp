@@ -117,7 +117,11 @@ TEST(BmpWriter, CreateOnlyNeverReplaces)
         bool written;
     } cases[] = {
         {"a free name", [](const ScratchDir&) {}, true},
-        {"a picture", [](const ScratchDir& d) { testing::WriteAll(d.File("p.bmp"), {1, 2, 3}); }, false},
+        {"a picture",
+         [](const ScratchDir& d) {
+             testing::WriteAll(d.File("p.bmp"), {1, 2, 3});
+         },
+         false},
         {"a link to a picture",
          [](const ScratchDir& d) {
              testing::WriteAll(d.File("kept.bmp"), {1, 2, 3});

@@ -38,9 +38,9 @@ TEST(PhotoSeries, FileNames)
 TEST(PhotoSeries, NextFreeNumberFollowsThePicturesOnDisk)
 {
     testing::ScratchDir dir;
-    for (const char* name : {"M42 0000.fits", "M42 0041.fits", "M42 0007.bmp", "M421234.bmp", "M42 0999.fit",
-                             "M42 00042.fits", "M42 042.fits", "M420043.fits", "M42 0500 copy.fits", "M43 0900.fits",
-                             "Lune 0003.fits"}) {
+    for (const char* name :
+         {"M42 0000.fits", "M42 0041.fits", "M42 0007.bmp", "M421234.bmp", "M42 0999.fit", "M42 00042.fits",
+          "M42 042.fits", "M420043.fits", "M42 0500 copy.fits", "M43 0900.fits", "Lune 0003.fits"}) {
         testing::WriteAll(dir.File(name), {0});
     }
     const struct {

@@ -14,7 +14,7 @@ namespace nuvix::fits {
 namespace {
 
 constexpr size_t kBlock = 2880;
-constexpr size_t kLongestText = 68;  // what a string card holds without a continuation
+constexpr size_t kLongestText = 68;      // what a string card holds without a continuation
 constexpr int kSignificantDigits = -10;  // negative: cfitsio's %G with that many digits
 
 int ImageType(PixelType type)
