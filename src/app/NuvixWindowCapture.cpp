@@ -10,6 +10,10 @@
 
 namespace nuvix {
 
+namespace {
+constexpr double kDegreesPerHour = 15.0;
+}  // namespace
+
 void NuvixWindow::CreateCaptureWindows()
 {
     // A pop-up belongs to a top-level window: the main window, which is on screen already.
@@ -80,7 +84,7 @@ PictureFacts NuvixWindow::FactsOf(const std::optional<Exposure>& exposure, int32
     if (const GuidePulseSink* mount = context_.guidePulses) {
         facts.telescope = mount->MountName();
         if (const std::optional<MountPointing> pointing = mount->Pointing()) {
-            facts.raDegrees = pointing->raHours * 15.0;
+            facts.raDegrees = pointing->raHours * kDegreesPerHour;
             facts.decDegrees = pointing->decDegrees;
         }
     }

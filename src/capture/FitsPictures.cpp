@@ -13,7 +13,6 @@ namespace {
 
 constexpr const char* kCreator = "Nuvix " NUVIX_VERSION;
 constexpr double kMillimetresPerCentimetre = 10.0;
-constexpr double kDegreesPerHour = 15.0;
 
 void Add(std::vector<fits::Card>& cards, const char* keyword, std::variant<std::string, int64_t, double> value,
          const char* comment)
