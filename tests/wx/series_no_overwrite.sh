@@ -4,22 +4,12 @@
 # then a second series under the same name. Every picture of both stays on disk as it was first
 # written, the second series' names sort after the first's, and every file is sound FITS.
 set -u
+. "$(dirname "$(realpath "$0")")/desktop_checks.sh"
 nuvix=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/obs.2026"
 cd "$work/obs.2026" || exit 1
-fail=0
-check() { "$@" || { echo "FAILED: ${check_name}"; fail=1; }; }
-within() {  # retries the command every 0.2 s for up to $1 seconds
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    [ "$SECONDS" -ge "$deadline" ] && return 1
-    sleep 0.2
-  done
-}
-shown() { [ -n "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]; }
-hidden() { ! shown "$1"; }
 # Every picture's checksum, noted each time it is looked at: a picture replaced shows as two.
 look() { md5sum ./*.fits 2>/dev/null >>"$work/seen.txt"; }
 pictures() { ls ./*.fits 2>/dev/null | wc -l; }
