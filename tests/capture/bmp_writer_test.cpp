@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -108,48 +107,24 @@ TEST(BmpWriter, FailedWritesLeaveNoPartialFile)
     EXPECT_FALSE(std::filesystem::exists(dir.File("absent")));
 }
 
-// A picture of a series is only ever a new file: whatever holds its name stays as it was.
+// A picture of a series is only ever a new file: a picture, or a link even to nothing, in its
+// place stays as it was, and nothing is left behind.
 TEST(BmpWriter, CreateOnlyNeverReplaces)
 {
-    const struct {
-        const char* what;
-        std::function<void(const ScratchDir&)> before;
-        bool written;
-    } cases[] = {
-        {"a free name", [](const ScratchDir&) {}, true},
-        {"a picture",
-         [](const ScratchDir& d) {
-             testing::WriteAll(d.File("p.bmp"), {1, 2, 3});
-         },
-         false},
-        {"a link to a picture",
-         [](const ScratchDir& d) {
-             testing::WriteAll(d.File("kept.bmp"), {1, 2, 3});
-             std::filesystem::create_symlink("kept.bmp", d.File("p.bmp"));
-         },
-         false},
-        {"a link to nothing", [](const ScratchDir& d) { std::filesystem::create_symlink("gone.bmp", d.File("p.bmp")); },
-         false},
-        {"a directory", [](const ScratchDir& d) { std::filesystem::create_directory(d.File("p.bmp")); }, false},
-    };
-    for (const auto& c : cases) {
-        ScratchDir dir;
-        c.before(dir);
-        const std::set<std::string> names = dir.Names();
+    ScratchDir dir;
+    testing::WriteAll(dir.File("kept.bmp"), {1, 2, 3});
+    std::filesystem::create_symlink("kept.bmp", dir.File("link.bmp"));
+    std::filesystem::create_symlink("gone.bmp", dir.File("dangling.bmp"));
+    for (const char* taken : {"kept.bmp", "link.bmp", "dangling.bmp"}) {
         const files::ReplaceResult result =
-            WriteBmp(dir.File("p.bmp"), BuildFileInfo(), Pattern(), files::WriteMode::CreateOnly);
-        EXPECT_EQ(result.written, c.written) << c.what;
-        EXPECT_EQ(result.existed, !c.written) << c.what;
-        if (c.written) {
-            EXPECT_EQ(ReadAll(dir.File("p.bmp")).size(), 77882u);
-            continue;
-        }
-        EXPECT_EQ(result.reason, "création de " + dir.File("p.bmp") + " impossible (le fichier existe déjà)");
-        EXPECT_EQ(dir.Names(), names) << c.what;
-        if (names.count("kept.bmp")) {
-            EXPECT_EQ(ReadAll(dir.File("kept.bmp")), (std::vector<uint8_t>{1, 2, 3}));
-        }
+            WriteBmp(dir.File(taken), BuildFileInfo(), Pattern(), files::WriteMode::CreateOnly);
+        EXPECT_TRUE(!result.written && result.existed) << taken;
+        EXPECT_EQ(result.reason, "création de " + dir.File(taken) + " impossible (le fichier existe déjà)");
     }
+    EXPECT_EQ(ReadAll(dir.File("kept.bmp")), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"dangling.bmp", "kept.bmp", "link.bmp"}));
+    EXPECT_TRUE(WriteBmp(dir.File("new.bmp"), BuildFileInfo(), Pattern(), files::WriteMode::CreateOnly).written);
+    EXPECT_EQ(ReadAll(dir.File("new.bmp")).size(), 77882u);
 }
 
 TEST(BmpWriter, ImageMagickReadsAGreyPicture)

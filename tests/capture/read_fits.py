@@ -1,14 +1,16 @@
 #!/usr/bin/python3
 """Prints what astropy reads in a FITS file, for the tests to compare with what was written.
 
-For each HDU: "HDU width height", one "CARD keyword<TAB>value" line per header card, then
-"PIXELS" and the values, bottom row first (a TOP-DOWN picture is turned over). Ends with
-"VERIFY" and astropy's own complaints about the file, if any.
+For each HDU: "HDU width height", one "CARD keyword<TAB>value" line per header card (DATE-OBS
+also as DATE-MS, milliseconds since 1970 as astropy's time reads it), then "PIXELS" and the
+values, bottom row first (a TOP-DOWN picture is turned over). Ends with "VERIFY" and astropy's
+own complaints about the file, if any.
 """
 import sys
 import warnings
 
 from astropy.io import fits
+from astropy.time import Time
 
 
 def main(path):
@@ -26,6 +28,8 @@ def main(path):
                     if isinstance(value, bool):
                         value = "T" if value else "F"
                     out.append("CARD %s\t%s" % (card.keyword, repr(value) if isinstance(value, float) else value))
+                    if card.keyword == "DATE-OBS":
+                        out.append("CARD DATE-MS\t%d" % round(Time(value, scale="utc").unix * 1000))
                 if data is not None:
                     if str(hdu.header.get("ROWORDER", "")).strip() == "TOP-DOWN":
                         data = data[::-1]

@@ -164,9 +164,8 @@ TEST_F(IndiCameraRun, FramesExposedAsThePanelShowsAndSaved)
     ASSERT_FALSE(camera.hdus.empty()) << camera.output.substr(0, 2000);
     EXPECT_EQ(ours.complaints, "");
     EXPECT_EQ(ours.hdus[0].pixels, camera.hdus[0].pixels);
-    const std::map<std::string, std::string> cards = ours.hdus[0].cards;
-    EXPECT_EQ(cards.at("BITPIX") + " " + cards.at("BZERO") + " " + cards.at("INSTRUME") + " " + cards.at("XBINNING"),
-              "16 32768 CCD Simulator 4");
+    EXPECT_EQ(ours.hdus[0].Cards({"BITPIX", "BZERO", "INSTRUME", "XBINNING"}),
+              "BITPIX=16 BZERO=32768 INSTRUME=CCD Simulator XBINNING=4");
     std::set<int> distinct;
     for (size_t i = kBmpHeader; i < bmp.size(); ++i)
         distinct.insert(std::to_integer<int>(bmp[i]));
