@@ -25,7 +25,8 @@ enum class WriteMode {
 // of the new bytes, and no temporary file is left behind by a failure.
 // What the observer set is kept: a symbolic link is followed and its target replaced, the file's
 // permission bits (and owner, where the rights allow) stay, and a file that nobody may write, or
-// anything but a plain file, is not replaced.
+// anything but a plain file, is not replaced. CreateOnly makes a new file or nothing: it puts it in
+// place with a rename that refuses to replace, so that no race can overwrite a file.
 ReplaceResult ReplaceFile(const std::string& path, std::initializer_list<std::span<const uint8_t>> pieces,
                           WriteMode mode = WriteMode::Replace);
 
