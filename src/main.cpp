@@ -9,6 +9,7 @@
 #include "platform/linux/SerialLines.h"
 #include "platform/ports/PortBus.h"
 #include "platform/ports/PortFanOut.h"
+#include "platform/text/Translate.h"
 #include "platform/wx/WxToolkit.h"
 #include "sim/SimCamera.h"
 #include "sim/SimFaults.h"
@@ -181,6 +182,7 @@ extern "C" void OnQuitSignal(int)
 
 int main(int argc, char** argv)
 {
+    nuvix::UseObserverLanguage(nuvix::CatalogueDirectory(NUVIX_LOCALE_FROM_PROGRAM));
     int exitCode = 0;
     const std::optional<Options> options = ParseCommandLine(argc, argv, exitCode);
     if (!options) return exitCode;

@@ -10,6 +10,7 @@
 #include "params/ImageScale.h"
 #include "params/ParamSession.h"
 #include "params/ParameterDialog.h"
+#include "platform/text/Translate.h"
 #include "platform/ui/Toolkit.h"
 
 #include <algorithm>
@@ -22,12 +23,12 @@ constexpr gfx::Rect kImageWindowRect = gfx::Rect::FromSize(1, 4, 320, 460);
 
 // The check boxes carry no text: their labels are painted beside them.
 constexpr ui::ControlPlacement kControls[] = {
-    {452, ui::ControlKind::PushButton, "Acq Noir", 10, 248, 75, 20},
+    {452, ui::ControlKind::PushButton, TrLater("Acq Noir"), 10, 248, 75, 20},
     {453, ui::ControlKind::CheckBox, "", 10, 271, 13, 13},
-    {454, ui::ControlKind::PushButton, "Param", 10, 290, 75, 20},
-    {455, ui::ControlKind::PushButton, "Photo", 10, 315, 75, 20},
+    {454, ui::ControlKind::PushButton, TrLater("Param"), 10, 290, 75, 20},
+    {455, ui::ControlKind::PushButton, TrLater("Photo"), 10, 315, 75, 20},
     {449, ui::ControlKind::CheckBox, "", 10, 340, 13, 13},
-    {450, ui::ControlKind::PushButton, "Track", 10, 360, 75, 30},
+    {450, ui::ControlKind::PushButton, TrLater("Track"), 10, 360, 75, 30},
 };
 
 // A value restored from the file stays within what the exposure control can reach.
@@ -56,7 +57,7 @@ NuvixWindow::NuvixWindow(ui::Toolkit& toolkit, AppContext& context, NuvixMainWin
     if (allocated) {
         nuvix::ResetIntegration(buffers_, state_.integration);
     } else {
-        toolkit.MessageBox(this, "Erreur Mémoire", "ERREUR");
+        toolkit.MessageBox(this, Tr("Erreur Mémoire"), Tr("ERREUR"));
     }
     LoadParameters();
 
@@ -161,7 +162,7 @@ void NuvixWindow::CmTrack()
 {
     // The button names what the next click does.
     TrackingState& tracking = state_.tracking;
-    trackButton_->SetText(tracking.trackingOn ? "Track" : "Track OFF");
+    trackButton_->SetText(tracking.trackingOn ? Tr("Track") : Tr("Track OFF"));
     energy_->Show(!tracking.trackingOn);
     if (!tracking.trackingOn) energy_->ResetStatistics();
     tracking.ToggleGuiding();
@@ -170,7 +171,7 @@ void NuvixWindow::CmTrack()
 void NuvixWindow::CmDarkFrame()
 {
     buffers_.darkRequested = true;
-    darkButton_->SetText("En cours");
+    darkButton_->SetText(Tr("En cours"));
 }
 
 void NuvixWindow::CmUseDark()

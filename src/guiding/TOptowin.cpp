@@ -2,6 +2,7 @@
 
 #include "guiding/Corrections.h"
 #include "guiding/Trackwin.h"
+#include "platform/text/Translate.h"
 #include "platform/ui/Toolkit.h"
 
 #include <optional>
@@ -59,8 +60,8 @@ void TOptowin::SendCorrections(bool guide)
     int32_t dy = links_.tracking.DeltaY();
     canvas.DrawText({50, 10}, std::to_string(dx));
     canvas.DrawText({50, 33}, std::to_string(dy));
-    canvas.DrawText({10, 10}, "Delta X :");
-    canvas.DrawText({10, 33}, "Delta Y :");
+    canvas.DrawText({10, 10}, Tr("Delta X :"));
+    canvas.DrawText({10, 33}, Tr("Delta Y :"));
 
     const tparam& record = *links_.parameters.params;
     const AxisCorrection ad = CorrectionFor(dx, CorrectionGain(record.pixelSize, record.focalLength, record.raSpeed));
@@ -116,7 +117,7 @@ void TOptowin::LogFrame(int32_t dx, int32_t dy, const FramePulses& pulses)
     }
     log.Frame({dx, dy, record.invertRa, record.invertDec, pulses, links_.analysis.population}, now);
     // Guiding goes on without its log.
-    if (log.TakeFailure()) Kit().MessageBox(this, "Journal de guidage impossible à écrire", "Erreur");
+    if (log.TakeFailure()) Kit().MessageBox(this, Tr("Journal de guidage impossible à écrire"), Tr("Erreur"));
 }
 
 }  // namespace nuvix

@@ -1,4 +1,5 @@
 #include "platform/indi/MountLink.h"
+#include "platform/text/Translate.h"
 
 #include <algorithm>
 #include <charconv>
@@ -65,11 +66,11 @@ std::optional<SinkNotice> NoticeFor(LinkState state, std::string_view mount, std
 {
     switch (state) {
     case LinkState::Ready:
-        return SinkNotice{"Monture connectée : " + std::string(mount), "INDI sur " + std::string(server)};
+        return SinkNotice{TrFill("Monture connectée : %s", {mount}), TrFill("INDI sur %s", {server})};
     case LinkState::NoMount:
-        return SinkNotice{"Pas de monture INDI", "Erreur"};
+        return SinkNotice{Tr("Pas de monture INDI"), Tr("Erreur")};
     case LinkState::ServerGone:
-        return SinkNotice{"Le serveur INDI ne répond pas", "Erreur"};
+        return SinkNotice{Tr("Le serveur INDI ne répond pas"), Tr("Erreur")};
     case LinkState::Starting:
         break;
     }

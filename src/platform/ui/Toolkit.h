@@ -2,6 +2,7 @@
 
 #include "platform/clock/Clock.h"
 #include "platform/gfx/Font.h"
+#include "platform/text/Translate.h"
 #include "platform/ui/Window.h"
 
 #include <memory>
@@ -30,7 +31,7 @@ struct FileFilter {
 
 struct SaveFileRequest {
     // The first whose patterns match the proposed name is chosen at first, the first otherwise.
-    std::vector<FileFilter> filters = {{"Image (*.bmp)", "*.bmp", "bmp"}};
+    std::vector<FileFilter> filters = {{Tr("Image (*.bmp)"), "*.bmp", "bmp"}};
     std::string initialPath;  // full path proposed to the user
 };
 

@@ -1,6 +1,7 @@
 #include "platform/wx/WxToolkit.h"
 
 #include "platform/clock/RealClock.h"
+#include "platform/text/Translate.h"
 #include "platform/ui/Dialog.h"
 #include "platform/wx/DisplayLoss.h"
 #include "platform/wx/GtkSupport.h"
@@ -95,6 +96,8 @@ wxWindow* TopLevelOf(const ui::Window* window)
 void ShowMessageBox(wxWindow* parent, const std::string& text, const std::string& caption)
 {
     wxMessageDialog box(parent, ToWx(text), ToWx(caption), wxOK | wxICON_NONE);
+    // Our own word for the button: GTK's would follow the locale's catalogue of GTK ("Valider").
+    box.SetOKLabel(ToWx(Tr("OK")));
     box.ShowModal();
 }
 
@@ -242,8 +245,8 @@ std::optional<std::string> WxToolkit::SaveFileDialog(ui::Window* owner, const ui
     std::string wildcard;
     for (const ui::FileFilter& filter : request.filters)
         wildcard += (wildcard.empty() ? "" : "|") + filter.name + "|" + filter.pattern;
-    wxFileDialog dialog(TopLevelOf(owner), wxString::FromUTF8("Enregistrer sous"), ToWx(directory), ToWx(file),
-                        ToWx(wildcard), wxFD_SAVE);
+    wxFileDialog dialog(TopLevelOf(owner), ToWx(Tr("Enregistrer sous")), ToWx(directory), ToWx(file), ToWx(wildcard),
+                        wxFD_SAVE);
     for (size_t i = 0; i < request.filters.size(); ++i) {
         if (Matches(request.filters[i], file)) {
             dialog.SetFilterIndex(static_cast<int>(i));
