@@ -80,6 +80,9 @@ void PrintUsage(std::FILE* to)
         "  --version          show the version and exit\n"
         "Settings are kept in campar.dat in the current directory and stored when the program ends\n"
         "(close box, SIGINT, SIGTERM or SIGHUP).\n"
+        "\"Sauve\" writes buffer.bmp and the sum itself as buffer.fits in the current directory. A photo\n"
+        "series named NAME.bmp writes \"NAME 0042.bmp\"..., one named NAME.fits (.fit, .fts) FITS\n"
+        "pictures \"NAME 0042.fits\"...; a series never replaces a file: it takes the next free number.\n"
         "Exit status: 0 normal end; 1 the display could not be opened or was lost; 2 usage error;\n"
         "  3 this session's settings could not be stored in campar.dat (the reason is on stderr).\n",
         nuvix::kDefaultParallelPort, nuvix::indi::kDefaultPort);

@@ -61,5 +61,6 @@ reason /nonexistent/parport7 "/nonexistent/parport7 does not exist (is the ppdev
 for option in "--indi HOST\[:PORT\]" "--indi-mount DEVICE" "--indi-camera DEVICE" "--guide-log PATH" "--server \[ADDR:\]PORT"; do
   "$nuvix" --help | grep -q -- "$option" || { echo "$option missing from the help"; fail=1; }
 done
+"$nuvix" --help | grep -q "buffer.fits" || { echo "buffer.fits missing from the help"; fail=1; }
 [ "$("$nuvix" --version)" = "Nuvix $version" ] || { echo "version line is not \"Nuvix $version\""; fail=1; }
 exit $fail

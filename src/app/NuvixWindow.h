@@ -5,7 +5,9 @@
 #include "app/AppContext.h"
 #include "camera/CameraLink.h"
 #include "camera/ParallelCamera.h"
+#include "capture/FitsPictures.h"
 #include "capture/PictureOwner.h"
+#include "capture/PictureRecord.h"
 #include "guiding/TOptowin.h"
 #include "guiding/Trackwin.h"
 #include "image/BitmapHeaders.h"
@@ -44,7 +46,9 @@ public:
     void ShowFrame();
     void RedrawBoxAndZoom();
     void ResetIntegration() override;
-    files::ReplaceResult SaveImage(const std::string& path) override;
+    files::ReplaceResult SaveImage(const std::string& path, files::WriteMode mode) override;
+    files::ReplaceResult SaveFrameFits(const std::string& path, files::WriteMode mode) override;
+    files::ReplaceResult SaveSumFits(const std::string& path) override;
     // Puts the record's correction protocol into force (at construction and after the
     // parameter dialog).
     void ApplyProtocol();
@@ -83,6 +87,10 @@ private:
     void CameraStoppedAnswering();
     void MoveBoxTo(gfx::Point p);
     void PictureStep();
+    // What the FITS pictures keep of a frame that came in the step begun at `stepStart`, exposed
+    // `exposureMs` with the settings uploaded; `added`: the pipeline added it to the sum.
+    void NoteFrame(int32_t stepStart, float exposureMs, bool longExposure, const CameraSettings& uploaded, bool added);
+    PictureFacts FactsOf(const std::optional<Exposure>& exposure, int32_t combined) const;
 
     // Frame pipeline hooks.
     void AnalyseFrame(const FrameBytes& frame) override;
@@ -104,6 +112,7 @@ private:
     ParallelCamera parallelCamera_;
     FrameSource& camera_;  // the parallel-port camera, or the context's frame source
     FrameBuffers buffers_;
+    PictureRecord pictureRecord_;
     BitmapInfoBlock displayInfo_{};
     BitmapInfoBlock fileInfo_{};
     std::array<uint16_t, kPaletteSize> colourIndex_{};

@@ -87,6 +87,7 @@ void NuvixWindow::AcquisitionStep()
 {
     CameraSettings& camera = state_.camera;
     // The brightness uploaded is the one the previous step chose.
+    const CameraSettings uploaded = camera;
     const bool answered = camera_.UploadSettings(camera);
     const bool longExposure = camera.exposureLevel > kLongestShortExposureLevel;
     if (!longExposure) {
@@ -99,10 +100,13 @@ void NuvixWindow::AcquisitionStep()
     }
     // The frame source seam: a camera told its exposure as a time gets the one the panel shows.
     const float exposureMs = longExposure ? exposureMs_ : ExposureTimeMs(camera.exposureLevel);
+    const int32_t stepStart = link_.clock.ElapsedMilliseconds();
     const FrameArrival arrival = answered ? camera_.ReadFrame(exposureMs, buffers_.incoming) : FrameArrival::Lost;
     if (arrival == FrameArrival::Arrived) {
         buffers_.frame = buffers_.incoming;
-        FramePipeline(buffers_, state_.integration, state_.tracking, state_.parameters.params->darkSpotGuiding, *this);
+        const bool added = FramePipeline(buffers_, state_.integration, state_.tracking,
+                                         state_.parameters.params->darkSpotGuiding, *this);
+        NoteFrame(stepStart, exposureMs, longExposure, uploaded, added);
     }
     camera_.PulseReset();
     // An exchange given up on exposed nothing: the next tick has no exposure to wait out.

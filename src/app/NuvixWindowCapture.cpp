@@ -4,8 +4,15 @@
 #include "capture/BmpWriter.h"
 #include "capture/IntegrationWindow.h"
 #include "capture/PhotoDialog.h"
+#include "platform/text/Translate.h"
+
+#include <cmath>
 
 namespace nuvix {
+
+namespace {
+constexpr double kDegreesPerHour = 15.0;
+}  // namespace
 
 void NuvixWindow::CreateCaptureWindows()
 {
@@ -44,11 +51,55 @@ void NuvixWindow::ShowFrameCount(int32_t frameCount)
 void NuvixWindow::ResetIntegration()
 {
     if (buffers_.Allocated()) nuvix::ResetIntegration(buffers_, state_.integration);
+    pictureRecord_.ResetSum();
 }
 
-files::ReplaceResult NuvixWindow::SaveImage(const std::string& path)
+files::ReplaceResult NuvixWindow::SaveImage(const std::string& path, files::WriteMode mode)
 {
-    return WriteBmp(path, fileInfo_, buffers_.frame);
+    return WriteBmp(path, fileInfo_, buffers_.frame, mode);
+}
+
+void NuvixWindow::NoteFrame(int32_t stepStart, float exposureMs, bool longExposure, const CameraSettings& uploaded,
+                            bool added)
+{
+    // The parallel-port camera exposes a short frame after the step asks for it; a long frame, and
+    // a picture that came from another camera, were exposed before the step.
+    const bool exposedBefore = longExposure || context_.frameSource != nullptr;
+    const uint32_t before = exposedBefore ? static_cast<uint32_t>(std::lround(exposureMs)) : 0;
+    const Exposure exposure{link_.clock.UtcAt(MillisecondsBefore(stepStart, before)), exposureMs / 1000.0,
+                            uploaded.contrast, uploaded.whiteBalance};
+    pictureRecord_.Note(buffers_.incoming, exposure, added);
+}
+
+PictureFacts NuvixWindow::FactsOf(const std::optional<Exposure>& exposure, int32_t combined) const
+{
+    PictureFacts facts;
+    facts.exposure = exposure;
+    facts.combined = combined;
+    facts.instrument = camera_.Name();
+    if (const CameraPicture* picture = camera_.LatestPicture()) facts.binning = picture->binning;
+    const tparam& record = *state_.parameters.params;
+    facts.focalLengthCm = std::isfinite(record.focalLength) ? record.focalLength : 0.0;
+    facts.pixelSizeUm = std::isfinite(record.pixelSize) ? record.pixelSize : 0.0;
+    if (const GuidePulseSink* mount = context_.guidePulses) {
+        facts.telescope = mount->MountName();
+        if (const std::optional<MountPointing> pointing = mount->Pointing()) {
+            facts.raDegrees = pointing->raHours * kDegreesPerHour;
+            facts.decDegrees = pointing->decDegrees;
+        }
+    }
+    return facts;
+}
+
+files::ReplaceResult NuvixWindow::SaveFrameFits(const std::string& path, files::WriteMode mode)
+{
+    return WriteFrameFits(path, pictureRecord_.levels, camera_.LatestPicture(), FactsOf(pictureRecord_.frame, 1), mode);
+}
+
+files::ReplaceResult NuvixWindow::SaveSumFits(const std::string& path)
+{
+    if (!buffers_.Allocated()) return {false, Tr("pas de somme en mémoire (mémoire insuffisante)")};
+    return WriteSumFits(path, buffers_.sumFrame, FactsOf(pictureRecord_.sum, pictureRecord_.framesAdded));
 }
 
 }  // namespace nuvix

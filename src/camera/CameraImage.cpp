@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 
 namespace nuvix {
 
@@ -10,6 +12,32 @@ constexpr float kTopLevel = 63.0f;
 constexpr float kBlackBalance = 130.0f;  // the white balance whose black level is 0
 constexpr float kLevelsPerBalanceStep = 0.2f;
 }  // namespace
+
+double FullScale(PixelType type)
+{
+    switch (type) {
+    case PixelType::Unsigned8:
+        return std::numeric_limits<uint8_t>::max();
+    case PixelType::Signed8:
+        return std::numeric_limits<int8_t>::max();
+    case PixelType::Unsigned16:
+        return std::numeric_limits<uint16_t>::max();
+    case PixelType::Signed16:
+        return std::numeric_limits<int16_t>::max();
+    case PixelType::Unsigned32:
+        return std::numeric_limits<uint32_t>::max();
+    case PixelType::Signed32:
+        return std::numeric_limits<int32_t>::max();
+    case PixelType::Unsigned64:
+        return static_cast<double>(std::numeric_limits<uint64_t>::max());
+    case PixelType::Signed64:
+        return static_cast<double>(std::numeric_limits<int64_t>::max());
+    case PixelType::Float32:
+    case PixelType::Float64:
+        break;
+    }
+    return 1.0;
+}
 
 FrameFit FitToFrame(int width, int height)
 {

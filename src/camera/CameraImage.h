@@ -12,6 +12,30 @@ namespace nuvix {
 // largest value its pixel type holds).
 using LinearFrame = std::vector<float>;
 
+// A camera's pixel type. Its values run from 0 to its full scale, the largest value the type
+// holds (255 for 8 bits, 65,535 for 16 bits unsigned, 32,767 signed...), or 1.0 for floating
+// point.
+enum class PixelType {
+    Unsigned8,
+    Signed8,
+    Unsigned16,
+    Signed16,
+    Unsigned32,
+    Signed32,
+    Unsigned64,
+    Signed64,
+    Float32,
+    Float64,
+};
+double FullScale(PixelType type);
+
+// A camera's picture at its own depth, brought to the frame's geometry.
+struct CameraPicture {
+    LinearFrame frame;
+    PixelType type = PixelType::Float32;
+    int binning = 1;  // sensor pixels per frame pixel on each axis, the camera's own binning included
+};
+
 // How a picture of width x height becomes 320 x 240: `bin` x `bin` pixels are averaged into one,
 // the largest whole factor with which the picture still covers the frame, and the centre is
 // kept. `left` and `top` are the first column and row used, counted from the picture's left and

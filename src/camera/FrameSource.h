@@ -1,5 +1,6 @@
 #pragma once
 
+#include "camera/CameraImage.h"
 #include "camera/CameraSettings.h"
 #include "image/FrameGeometry.h"
 
@@ -30,6 +31,8 @@ public:
     // At the image window's construction: whether there is a camera to acquire from.
     virtual bool Detect() = 0;
     virtual CameraGreeting Greeting() const = 0;
+    // The camera's name, for the pictures' headers.
+    virtual std::string Name() const = 0;
     // The settings the next frame is exposed with; false when the camera did not take them.
     virtual bool UploadSettings(const CameraSettings& settings) = 0;
     // One frame, 0-63 per pixel in bitmap order, into `target`. `exposureMs` is the exposure the
@@ -40,6 +43,9 @@ public:
     // After a loss, before a step is tried again: whether the camera answers, found out within a
     // few milliseconds so that a camera still away never holds the window.
     virtual bool AnswersAgain() = 0;
+    // The picture behind the latest frame at the camera's own depth, binned and cropped as the
+    // frame; null for a camera whose frames are its own six-bit levels.
+    virtual const CameraPicture* LatestPicture() const { return nullptr; }
 };
 
 }  // namespace nuvix

@@ -14,6 +14,7 @@ public:
 
     bool Detect() override;
     CameraGreeting Greeting() const override { return {Tr("Mode bidirectionnel"), Tr("Quickcam sur LPT1")}; }
+    std::string Name() const override { return "QuickCam"; }
     bool UploadSettings(const CameraSettings& settings) override;
     FrameArrival ReadFrame(float exposureMs, FrameBytes& target) override;
     void PulseReset() override;

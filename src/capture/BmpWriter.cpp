@@ -28,12 +28,13 @@ FileHeader BuildFileHeader()
 
 }  // namespace
 
-files::ReplaceResult WriteBmp(const std::string& path, const BitmapInfoBlock& fileInfo, const FrameBytes& frame)
+files::ReplaceResult WriteBmp(const std::string& path, const BitmapInfoBlock& fileInfo, const FrameBytes& frame,
+                              files::WriteMode mode)
 {
     const FileHeader header = BuildFileHeader();
     // Readers skip these: bfOffBits points past them.
     const std::array<uint8_t, kBmpFillerSize> filler{};
-    return files::ReplaceFile(path, {header, fileInfo, filler, frame});
+    return files::ReplaceFile(path, {header, fileInfo, filler, frame}, mode);
 }
 
 }  // namespace nuvix

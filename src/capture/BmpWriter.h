@@ -16,9 +16,10 @@ inline constexpr uint32_t kBmpFillerSize = 4;
 inline constexpr uint32_t kBmpPixelOffset = kBmpFileHeaderSize + kBitmapInfoSize + kBmpFillerSize;  // 1,082
 inline constexpr uint32_t kBmpFileSize = kBmpPixelOffset + kFramePixels;                            // 77,882
 
-// Writes `frame` as an 8-bit grey BMP file at `path`, replacing any file of that name. Written only
-// when the whole file is on disk; on failure the reason is given, an existing file is left as it
-// was and no partial file is left behind.
-files::ReplaceResult WriteBmp(const std::string& path, const BitmapInfoBlock& fileInfo, const FrameBytes& frame);
+// Writes `frame` as an 8-bit grey BMP file at `path`, replacing any file of that name unless `mode`
+// says otherwise. Written only when the whole file is on disk; on failure the reason is given, an
+// existing file is left as it was and no partial file is left behind.
+files::ReplaceResult WriteBmp(const std::string& path, const BitmapInfoBlock& fileInfo, const FrameBytes& frame,
+                              files::WriteMode mode = files::WriteMode::Replace);
 
 }  // namespace nuvix

@@ -11,6 +11,7 @@ namespace {
 
 constexpr gfx::Color kYellow{240, 240, 0};
 constexpr const char* kSaveName = "buffer.bmp";
+constexpr const char* kSumName = "buffer.fits";
 
 // The check boxes carry no text: their captions are painted beside them.
 constexpr ui::ControlPlacement kControls[] = {
@@ -159,10 +160,15 @@ void compwin::CmToleranceDown()
     DrawSettings();
 }
 
+// The picture as shown, and beside it the sum itself at its full depth; one box tells whatever failed.
 void compwin::CmSave()
 {
-    const files::ReplaceResult saved = pictures_.SaveImage(kSaveName);
-    if (!saved.written) Kit().MessageBox(this, TrFill("Image non enregistrée : %s.", {saved.reason}), Tr("Erreur"));
+    std::string reasons;
+    for (const files::ReplaceResult& saved :
+         {pictures_.SaveImage(kSaveName, files::WriteMode::Replace), pictures_.SaveSumFits(kSumName)}) {
+        if (!saved.written) reasons += (reasons.empty() ? "" : " ; ") + saved.reason;
+    }
+    if (!reasons.empty()) Kit().MessageBox(this, TrFill("Image non enregistrée : %s.", {reasons}), Tr("Erreur"));
 }
 
 }  // namespace nuvix

@@ -10,8 +10,9 @@
 namespace nuvix {
 
 // "Addition": how the integrated sum is shown, its reset, the saving of the picture as
-// "buffer.bmp", and the guiding tolerance that lets a frame into the sum. It stands just left
-// of the main window and has no close box: it lives as long as the image window.
+// "buffer.bmp" and of the sum as "buffer.fits", and the guiding tolerance that lets a frame into
+// the sum. It stands just left of the main window and has no close box: it lives as long as the
+// image window.
 class compwin : public ui::Window {
 public:
     enum : int {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <system_error>
 
 namespace nuvix {
@@ -14,6 +15,8 @@ namespace nuvix {
 namespace {
 
 constexpr const char* kDefaultBaseName = "Capture.bmp";
+// How far a picture looks for a free number: well past any directory an observer keeps.
+constexpr int32_t kNumbersTried = 1000;
 
 // Where a default base name and a typed title are placed.
 std::string ProcessDirectory()
@@ -110,15 +113,18 @@ void tphotowin::CmStartStop()
         parameters_.params->photoIntervalUnit = std::max(Item(kUnitList).Selection(), 0);
         series_.failureTold = false;
         series_.lastPictureFailed = false;
+        series_.nextNumber = NextFreeSeriesNumber(series_.seriesPath);
     }
     EndDialog(kOk);
 }
 
 void tphotowin::CmBrowse()
 {
-    // A typed title only seeds the file dialog (an absolute one is taken as it is); the request's
-    // defaults are the picture filter "Image (*.bmp)" and the extension "bmp".
+    // A typed title only seeds the file dialog (an absolute one is taken as it is). A name ending
+    // in .fits, .fit or .fts makes a series of FITS pictures.
     ui::SaveFileRequest request;
+    request.filters = {{Tr("Image (*.bmp)"), "*.bmp", "bmp"},
+                       {Tr("Image FITS (*.fits)"), "*.fits;*.fit;*.fts", "fits"}};
     request.initialPath = (std::filesystem::path(ProcessDirectory()) / Item(kTitleEdit).Text()).string();
     if (const std::optional<std::string> chosen = Kit().SaveFileDialog(this, request)) {
         series_.seriesPath = *chosen;
@@ -136,11 +142,30 @@ void tphotowin::TakeDuePicture(int32_t nowMs)
     }
     series_.lastPhotoTime = nowMs;
     const int32_t n = integration_.frameCount;
-    const files::ReplaceResult outcome = pictures_.SaveImage(SeriesFileName(series_.seriesPath, n));
+    int32_t number = std::max(n, series_.nextNumber);
+    const files::ReplaceResult outcome = SavePicture(number);
     series_.lastPictureFailed = !outcome.written;
     if (!outcome.written) ReportFailure(outcome);
-    if (series_.photoDialogOpen) RefreshCounter(n);
+    if (series_.photoDialogOpen) RefreshCounter(number);
     integration_.frameCount = n + 1;
+}
+
+// The picture goes under the first number from `number` on whose file does not exist: a picture
+// already there is never replaced, whether it was there before the series or appears while this
+// one is written. The frame count names the picture when it can, as the series always did.
+files::ReplaceResult tphotowin::SavePicture(int32_t& number)
+{
+    const bool fits = IsFitsName(series_.seriesPath);
+    files::ReplaceResult outcome;
+    for (int32_t tried = 0; tried < kNumbersTried; ++tried) {
+        const std::string path = SeriesFileName(series_.seriesPath, number);
+        outcome = fits ? pictures_.SaveFrameFits(path, files::WriteMode::CreateOnly)
+                       : pictures_.SaveImage(path, files::WriteMode::CreateOnly);
+        if (!outcome.existed || number == std::numeric_limits<int32_t>::max()) break;
+        ++number;
+    }
+    if (outcome.written && number < std::numeric_limits<int32_t>::max()) series_.nextNumber = number + 1;
+    return outcome;
 }
 
 void tphotowin::ReportFailure(const files::ReplaceResult& outcome)

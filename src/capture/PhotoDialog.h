@@ -50,6 +50,8 @@ private:
     void ShowRunning();
     void ShowIdle();
     void ReportFailure(const files::ReplaceResult& outcome);
+    // Writes the picture under `number` or the next free one, which `number` then holds.
+    files::ReplaceResult SavePicture(int32_t& number);
     ui::Control& Item(int id) const;
 
     PictureOwner& pictures_;

@@ -13,6 +13,12 @@ struct FramePulses {
     GuidePulse dec;
 };
 
+// Where a mount reports it points, in coordinates of date.
+struct MountPointing {
+    double raHours = 0.0;
+    double decDegrees = 0.0;
+};
+
 // Something the user must be told, once, in a message box.
 struct SinkNotice {
     std::string text;
@@ -33,6 +39,8 @@ public:
     virtual std::optional<SinkNotice> TakeNotice() = 0;
     // The mount's name for the guide log, empty while there is none.
     virtual std::string MountName() const = 0;
+    // Where the mount reports it points; empty while it has not, or cannot tell.
+    virtual std::optional<MountPointing> Pointing() const { return std::nullopt; }
 };
 
 }  // namespace nuvix

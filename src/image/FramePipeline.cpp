@@ -202,11 +202,11 @@ View RangeFreeView(const IntegrationState& integration)
 
 }  // namespace
 
-void FramePipeline(FrameBuffers& buffers, IntegrationState& integration, const TrackingState& tracking,
+bool FramePipeline(FrameBuffers& buffers, IntegrationState& integration, const TrackingState& tracking,
                    bool darkSpotGuiding, PipelineHooks& hooks)
 {
     // Without its blocks the pipeline has nothing to add to or subtract from.
-    if (buffers.sumFrame.size() != kFramePixels || buffers.darkFrame.size() != kFramePixels) return;
+    if (buffers.sumFrame.size() != kFramePixels || buffers.darkFrame.size() != kFramePixels) return false;
 
     int32_t& frameCount = integration.frameCount;
     if (frameCount < std::numeric_limits<int32_t>::max()) ++frameCount;
@@ -236,6 +236,7 @@ void FramePipeline(FrameBuffers& buffers, IntegrationState& integration, const T
 
     if (stretch) ShowStretched(sum, frame, range, integration.gain, integration.gainOn);
     hooks.ShowFrameCount(frameCount);
+    return gateOpen;
 }
 
 }  // namespace nuvix

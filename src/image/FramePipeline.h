@@ -54,8 +54,8 @@ public:
 
 // Turns the raw six-bit `frame` into the picture the rest of the system sees: dark-spot
 // inversion, tolerance gate, scaling and dark subtraction, analysis, accumulation, dark
-// capture and the display transform, in that order.
-void FramePipeline(FrameBuffers& buffers, IntegrationState& integration, const TrackingState& tracking,
+// capture and the display transform, in that order. Returns whether the frame went into the sum.
+bool FramePipeline(FrameBuffers& buffers, IntegrationState& integration, const TrackingState& tracking,
                    bool darkSpotGuiding, PipelineHooks& hooks);
 
 }  // namespace nuvix

@@ -24,9 +24,12 @@ inline std::vector<uint8_t> FileBytes(const std::filesystem::path& path)
 // and the default series go), with the simulated camera's test pattern when plugged.
 class CaptureApp {
 public:
-    explicit CaptureApp(bool withCamera) : camera(h.kit.Clock(), nullptr)
+    // With `sky`, the camera shows it instead of its test pattern; `mount` takes the corrections.
+    explicit CaptureApp(bool withCamera, sim::SkyModel* sky = nullptr, GuidePulseSink* mount = nullptr)
+        : camera(h.kit.Clock(), sky)
     {
         if (withCamera) h.bus.Attach(port::kLptData, port::kLptControl, camera);
+        h.guidePulses = mount;
         h.Start();
         std::filesystem::current_path(Dir());
         h.kit.AdvanceMs(600);  // past the first tick and its message
@@ -64,12 +67,12 @@ public:
             h.kit.Click(d, 306);
         });
     }
-    // Every picture file under the scratch directory, relative to it.
-    std::set<std::string> Pictures()
+    // Every picture file under the scratch directory, relative to it, with this extension.
+    std::set<std::string> Pictures(const std::string& extension = ".bmp")
     {
         std::set<std::string> names;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(Dir())) {
-            if (entry.path().extension() == ".bmp") names.insert(entry.path().lexically_relative(Dir()).string());
+            if (entry.path().extension() == extension) names.insert(entry.path().lexically_relative(Dir()).string());
         }
         return names;
     }

@@ -15,6 +15,7 @@ class ScriptedCamera final : public FrameSource {
 public:
     bool Detect() override { return true; }
     CameraGreeting Greeting() const override { return {"Caméra INDI : Test", "INDI sur test:7624"}; }
+    std::string Name() const override { return "Test"; }
     bool UploadSettings(const CameraSettings&) override { return true; }
     FrameArrival ReadFrame(float exposureMs, FrameBytes& target) override
     {

@@ -1,5 +1,11 @@
 #include "CaptureFixture.h"
 
+#include "capture/IntegrationWindow.h"
+
+#include <sys/stat.h>
+
+#include <map>
+
 using nuvix::testing::CaptureApp;
 
 namespace nuvix {
@@ -32,7 +38,10 @@ TEST(Series, DefaultNameAPictureEveryTenSeconds)
     });
     const ui::SaveFileRequest& asked = kit.SaveFileRequests().at(0).request;
     EXPECT_EQ(asked.initialPath, (app.Dir() / "Lune.bmp").string());
-    EXPECT_EQ(asked.filterName + asked.pattern + asked.defaultExtension, "Image (*.bmp)*.bmpbmp");
+    std::string offered;
+    for (const ui::FileFilter& filter : asked.filters)
+        offered += filter.name + " " + filter.pattern + " " + filter.extension + "; ";
+    EXPECT_EQ(offered, "Image (*.bmp) *.bmp bmp; Image FITS (*.fits) *.fits;*.fit;*.fts fits; ");
     EXPECT_EQ(PhotoPeriod(app), 10'000);
 
     Names expected;
@@ -138,6 +147,40 @@ TEST(Series, FailedPicturesAreToldOnceAndTheSeriesGoesOn)
         app.Photo([&](ui::Dialog& d) { EXPECT_EQ(d.FindControl(320)->Text(), "Secondes"); });
         EXPECT_EQ(kit.MessageBoxes().size(), 1u);
     }
+}
+
+// "RAZ" during a series and a second series under the same name: no picture is replaced, and the
+// second series' pictures follow the first's in name order.
+TEST(Series, NoPictureIsReplaced)
+{
+    CaptureApp app(true);
+    headless::HeadlessToolkit& kit = app.h.kit;
+    // A replaced file is a new one: the pictures are alike, their inodes are not.
+    std::map<std::string, ino_t> seen;
+    const auto inode = [&](const std::string& name) {
+        struct stat st {};
+        return ::stat((app.Dir() / name).c_str(), &st) == 0 ? st.st_ino : ino_t{0};
+    };
+    const auto look = [&] {
+        for (const std::string& name : app.Pictures())
+            seen.emplace(name, inode(name));
+    };
+    app.StartSeries("1", 0);
+    kit.AdvanceMs(3'100);
+    look();
+    kit.Click(app.Addition(), compwin::kResetButton);
+    kit.AdvanceMs(2'000);
+    app.Photo([&](ui::Dialog& d) { kit.Click(d, 306); });
+    look();
+    const std::string lastOfFirst = *app.Pictures().rbegin();
+    app.StartSeries("1", 0);
+    kit.AdvanceMs(3'000);
+    look();
+    EXPECT_EQ(seen.size(), 8u);
+    for (const auto& [name, number] : seen)
+        EXPECT_EQ(inode(name), number) << name << " was replaced";
+    EXPECT_EQ(std::count_if(seen.begin(), seen.end(), [&](const auto& s) { return s.first > lastOfFirst; }), 3);
+    EXPECT_TRUE(kit.MessageBoxes().empty());
 }
 
 }  // namespace

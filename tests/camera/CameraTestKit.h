@@ -19,6 +19,7 @@ public:
     explicit TracingClock(const RecordingDevice& device) : device_(device) {}
 
     int32_t ElapsedMilliseconds() override { return fake.ElapsedMilliseconds(); }
+    int64_t UtcMilliseconds() override { return fake.UtcMilliseconds(); }
     void BusyLoop(int64_t iterations) override
     {
         loops_.emplace_back(device_.Log().size(), iterations);

@@ -107,6 +107,26 @@ TEST(BmpWriter, FailedWritesLeaveNoPartialFile)
     EXPECT_FALSE(std::filesystem::exists(dir.File("absent")));
 }
 
+// A picture of a series is only ever a new file: a picture, or a link even to nothing, in its
+// place stays as it was, and nothing is left behind.
+TEST(BmpWriter, CreateOnlyNeverReplaces)
+{
+    ScratchDir dir;
+    testing::WriteAll(dir.File("kept.bmp"), {1, 2, 3});
+    std::filesystem::create_symlink("kept.bmp", dir.File("link.bmp"));
+    std::filesystem::create_symlink("gone.bmp", dir.File("dangling.bmp"));
+    for (const char* taken : {"kept.bmp", "link.bmp", "dangling.bmp"}) {
+        const files::ReplaceResult result =
+            WriteBmp(dir.File(taken), BuildFileInfo(), Pattern(), files::WriteMode::CreateOnly);
+        EXPECT_TRUE(!result.written && result.existed) << taken;
+        EXPECT_EQ(result.reason, "création de " + dir.File(taken) + " impossible (le fichier existe déjà)");
+    }
+    EXPECT_EQ(ReadAll(dir.File("kept.bmp")), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(dir.Names(), (std::set<std::string>{"dangling.bmp", "kept.bmp", "link.bmp"}));
+    EXPECT_TRUE(WriteBmp(dir.File("new.bmp"), BuildFileInfo(), Pattern(), files::WriteMode::CreateOnly).written);
+    EXPECT_EQ(ReadAll(dir.File("new.bmp")).size(), 77882u);
+}
+
 TEST(BmpWriter, ImageMagickReadsAGreyPicture)
 {
     if (!std::filesystem::exists("/usr/bin/identify")) GTEST_SKIP() << "ImageMagick's identify is not installed";

@@ -1,4 +1,5 @@
 #include "capture/PhotoSeries.h"
+#include "params/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -23,9 +24,34 @@ TEST(PhotoSeries, FileNames)
         {"/u/night.2026/M42", 7, "/u/night.2026/M42 0007.bmp"},
         {"/u/.nuvix/shot.v2.bmp", 12, "/u/.nuvix/shot.v2 0012.bmp"},
         {"/u/.hidden", 1, "/u/.hidden 0001.bmp"},
+        // A FITS base name keeps its own extension.
+        {"/obs/M42.fits", 3, "/obs/M42 0003.fits"},
+        {"/obs/M42.FIT", 1000, "/obs/M421000.FIT"},
+        {"/my.fits/M42.fts", 12, "/my.fits/M42 0012.fts"},
+        {"/obs/M42.fits.bmp", 1, "/obs/M42.fits 0001.bmp"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(SeriesFileName(c.base, c.n), c.expected);
+}
+
+// A new series under a name already used follows the pictures there, of its own kind only.
+TEST(PhotoSeries, NextFreeNumberFollowsThePicturesOnDisk)
+{
+    testing::ScratchDir dir;
+    for (const char* name :
+         {"M42 0000.fits", "M42 0041.fits", "M42 0007.bmp", "M421234.bmp", "M42 0999.fit", "M42 00042.fits",
+          "M42 042.fits", "M420043.fits", "M42 0500 copy.fits", "M43 0900.fits", "Lune 0003.fits"}) {
+        testing::WriteAll(dir.File(name), {0});
+    }
+    const struct {
+        const char* base;
+        int32_t next;
+    } cases[] = {
+        {"M42.fits", 42}, {"M42.bmp", 1235}, {"M42", 1235}, {"M42.fit", 1000}, {"Lune.fits", 4}, {"Soleil.fits", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NextFreeSeriesNumber(dir.File(c.base)), c.next) << c.base;
+    EXPECT_EQ(NextFreeSeriesNumber(dir.File("absent/M42.fits")), 0);
 }
 
 // The integer at the start of the first five characters typed, in the stored unit.

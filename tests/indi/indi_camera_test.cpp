@@ -1,5 +1,7 @@
 #include "IndiRig.h"
 
+#include "capture/FitsCheck.h"
+
 #include "camera/CameraImage.h"
 #include "capture/BmpWriter.h"
 #include "capture/IntegrationWindow.h"
@@ -136,7 +138,10 @@ TEST_F(IndiCameraRun, FramesExposedAsThePanelShowsAndSaved)
     h.kit.Click(*h.kit.FindWindow("Addition"), compwin::kSaveButton);
     const std::vector<std::byte> bmp = Bytes(h.dir / "buffer.bmp");
     ASSERT_EQ(bmp.size(), kBmpHeader + kFramePixels);
+    const std::string frameFits = (h.dir / "frame.fits").string();
+    ASSERT_TRUE(h.Image().SaveFrameFits(frameFits, files::WriteMode::CreateOnly).written);
     int matches = 0;
+    std::filesystem::path cameraFile;
     FrameBytes levels{};
     for (const auto& file : Saved()) {
         const fits::FitsReading picture = fits::ReadFitsImage(Bytes(file));
@@ -146,8 +151,21 @@ TEST_F(IndiCameraRun, FramesExposedAsThePanelShowsAndSaved)
         for (int i = 0; i < kFramePixels && same; ++i)
             same = std::to_integer<int>(bmp[kBmpHeader + static_cast<size_t>(i)]) == 4 * levels[static_cast<size_t>(i)];
         matches += same;
+        if (same) cameraFile = file;
     }
-    EXPECT_EQ(matches, 1);
+    ASSERT_EQ(matches, 1);
+
+    // The FITS pictures: the frame keeps the camera's own 16 bits, its very values; the sum is sound.
+    for (const std::string& path : {frameFits, (h.dir / "buffer.fits").string()})
+        EXPECT_EQ(testing::Fitsverify(path), "OK") << path;
+    const testing::AstropyReading ours = testing::ReadWithAstropy(frameFits);
+    const testing::AstropyReading camera = testing::ReadWithAstropy(cameraFile.string());
+    ASSERT_EQ(ours.hdus.size(), 1u) << ours.output.substr(0, 2000);
+    ASSERT_FALSE(camera.hdus.empty()) << camera.output.substr(0, 2000);
+    EXPECT_EQ(ours.complaints, "");
+    EXPECT_EQ(ours.hdus[0].pixels, camera.hdus[0].pixels);
+    EXPECT_EQ(ours.hdus[0].Cards({"BITPIX", "BZERO", "INSTRUME", "XBINNING"}),
+              "BITPIX=16 BZERO=32768 INSTRUME=CCD Simulator XBINNING=4");
     std::set<int> distinct;
     for (size_t i = kBmpHeader; i < bmp.size(); ++i)
         distinct.insert(std::to_integer<int>(bmp[i]));

@@ -174,22 +174,29 @@ TEST(WxDesktop, SaveFileDialogGivesTheChosenPathWithTheDefaultExtension)
         }
     };
     owner.SetTimer(3, 50);
-    ui::SaveFileRequest request;
-    request.initialPath = folder + "/Capture.bmp";
+    ui::SaveFileRequest pictures;
+    pictures.initialPath = folder + "/Capture.bmp";
+    // With FITS offered beside the BMP, a proposed FITS name chooses FITS, whose extension a bare
+    // name then gets.
+    ui::SaveFileRequest fits;
+    fits.filters = {{"Image (*.bmp)", "*.bmp", "bmp"}, {"Image FITS (*.fits)", "*.fits;*.fit;*.fts", "fits"}};
+    fits.initialPath = folder + "/M42.FIT";
 
     struct Case {
+        const ui::SaveFileRequest& request;
         const char* typed;  // null: the user cancels
         std::optional<std::string> path;
     };
     const Case cases[] = {
-        {"Série d’été", folder + "/Série d’été.bmp"},
-        {"nuit.bmp", folder + "/nuit.bmp"},
-        {nullptr, std::nullopt},
+        {pictures, "Série d’été", folder + "/Série d’été.bmp"},
+        {pictures, "nuit.bmp", folder + "/nuit.bmp"},
+        {pictures, nullptr, std::nullopt},
+        {fits, "M42", folder + "/M42.fits"},
     };
     for (const Case& c : cases) {
         typed = c.typed;
         answered = 0;
-        EXPECT_EQ(kit.SaveFileDialog(&owner, request), c.path);
+        EXPECT_EQ(kit.SaveFileDialog(&owner, c.request), c.path);
         EXPECT_GE(answered, 1);
         // The chooser goes away after the run; the next one must not find it.
         ASSERT_TRUE(PumpUntil([&] { return visibleChooser() == nullptr; }, kWaitMs));

@@ -5,22 +5,11 @@
 # at the end of the run; "Track" shows "Energie" and "Track OFF" hides it. Every step waits for
 # what it needs, within a bound, so that a slow (sanitized, loaded) build passes too.
 set -u
+. "$(dirname "$(realpath "$0")")/desktop_checks.sh"
 nuvix=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
-fail=0
-check() { "$@" || { echo "FAILED: ${check_name}"; fail=1; }; }
-# Retries the command every half second for up to $1 seconds.
-within() {
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    [ "$SECONDS" -ge "$deadline" ] && return 1
-    sleep 0.5
-  done
-}
-shown() { [ -n "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]; }
-hidden() { ! shown "$1"; }
 
 "$nuvix" --simulate >out.txt 2>&1 &
 pid=$!

@@ -26,6 +26,17 @@ public:
     // Milliseconds since the clock was made (program start).
     virtual int32_t ElapsedMilliseconds() = 0;
 
+    // The calendar's time: milliseconds since 1970-01-01 00:00 UTC.
+    virtual int64_t UtcMilliseconds() = 0;
+
+    // The calendar's time of an earlier reading of ElapsedMilliseconds, found from the time gone
+    // since, so that a calendar clock set while the program runs moves every date alike.
+    int64_t UtcAt(int32_t reading)
+    {
+        const int32_t now = ElapsedMilliseconds();
+        return UtcMilliseconds() - static_cast<int64_t>(MillisecondsSince(reading, now));
+    }
+
     // A busy loop of the given number of iterations. On real hardware it lasts at least
     // iterations x 10 ns of wall-clock time, whatever the compiler does with empty loops.
     virtual void BusyLoop(int64_t iterations) = 0;

@@ -10,10 +10,13 @@ namespace nuvix {
 class FakeClock final : public Clock {
 public:
     static constexpr int64_t kDefaultReadStepNs = 10'000;  // 10 us per reading
+    // The calendar's time at the clock's start: 2026-12-07 21:00 UTC, an evening.
+    static constexpr int64_t kStartUtcMs = 1'796'677'200'000;
 
     explicit FakeClock(int64_t readStepNs = kDefaultReadStepNs) : readStepNs_(readStepNs) {}
 
     int32_t ElapsedMilliseconds() override;
+    int64_t UtcMilliseconds() override { return kStartUtcMs + nowNs_ / 1'000'000; }
     void BusyLoop(int64_t iterations) override;
 
     // Time since start in nanoseconds, without moving the clock.

@@ -16,6 +16,12 @@ int32_t RealClock::ElapsedMilliseconds()
     return static_cast<int32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
+int64_t RealClock::UtcMilliseconds()
+{
+    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count();
+}
+
 void RealClock::BusyLoop(int64_t iterations)
 {
     // Polling the monotonic clock gives every loop a wall-clock floor that no optimiser

@@ -11,6 +11,7 @@ class RealClock final : public Clock {
 public:
     RealClock();
     int32_t ElapsedMilliseconds() override;
+    int64_t UtcMilliseconds() override;
     void BusyLoop(int64_t iterations) override;
     // Sleeps until the clock has moved on by n milliseconds: the UART's gaps between bytes
     // need time, not a processor spinning.

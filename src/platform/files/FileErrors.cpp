@@ -34,6 +34,8 @@ std::string ErrorText(int error)
         return Tr("nom trop long");
     case EIO:
         return Tr("erreur d'entrée-sortie du disque");
+    case EEXIST:
+        return Tr("le fichier existe déjà");
     default: {
         // The C library's own words, in English whatever the locale, as they have always been.
         static const locale_t c = newlocale(LC_MESSAGES_MASK, "C", locale_t{});

@@ -63,10 +63,37 @@ Plan PlanReplacement(const std::string& path)
     return plan;
 }
 
+// A new file only: the name is taken by a link as much as by a file, so none is followed, and the
+// final rename refuses to replace what appeared meanwhile.
+ReplaceResult CreateFile(const std::string& path, std::initializer_list<std::span<const uint8_t>> pieces)
+{
+    ReplaceResult result;
+    const auto refused = [&](int error) {
+        result.existed = error == EEXIST;
+        result.reason = "création de " + path + " impossible (" + ErrorText(error) + ")";
+        return result;
+    };
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) return refused(EEXIST);
+    if (errno != ENOENT) return refused(errno);
+    PendingFile file(path, path);
+    if (!file.Open(std::nullopt, result.reason)) return result;
+    for (const auto piece : pieces) {
+        if (!file.Write(piece, result.reason)) return result;
+    }
+    if (!file.Sync(result.reason)) return result;
+    int error = 0;
+    if (!file.MoveToNew(path, error)) return refused(error);
+    result.written = true;
+    return result;
+}
+
 }  // namespace
 
-ReplaceResult ReplaceFile(const std::string& path, std::initializer_list<std::span<const uint8_t>> pieces)
+ReplaceResult ReplaceFile(const std::string& path, std::initializer_list<std::span<const uint8_t>> pieces,
+                          WriteMode writeMode)
 {
+    if (writeMode == WriteMode::CreateOnly) return CreateFile(path, pieces);
     ReplaceResult result;
     const Plan plan = PlanReplacement(path);
     if (!plan.refusal.empty()) {

@@ -12,6 +12,8 @@ namespace nuvix::fits {
 // geometry; or, when the bytes are not a picture that can be read, why not.
 struct FitsReading {
     LinearFrame frame;  // empty when unreadable
+    PixelType type = PixelType::Float32;
+    int binning = 1;  // sensor pixels per frame pixel: the camera's XBINNING times the binning here
     std::string problem;
 };
 

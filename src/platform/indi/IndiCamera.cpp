@@ -3,6 +3,7 @@
 #include "platform/indi/IndiConnection.h"
 
 #include <cmath>
+#include <utility>
 
 namespace nuvix::indi {
 
@@ -39,7 +40,7 @@ FrameArrival IndiCamera::ReadFrame(float exposureMs, FrameBytes& target)
         shared_.changed = true;
         shared_.wake.notify_all();
         if (shared_.pictures != taken_) {
-            picture_.swap(shared_.picture);
+            std::swap(picture_, shared_.picture);
             taken_ = shared_.pictures;
             fresh = true;
         }
@@ -47,7 +48,7 @@ FrameArrival IndiCamera::ReadFrame(float exposureMs, FrameBytes& target)
         readiness = readiness_;
     }
     if (fresh) {
-        MapToFrame(picture_, settings_, target);
+        MapToFrame(picture_.frame, settings_, target);
         waitingSince_.reset();
         return FrameArrival::Arrived;
     }

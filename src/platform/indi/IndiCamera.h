@@ -33,6 +33,8 @@ public:
     {
         return {TrFill("Caméra INDI : %s", {device_}), TrFill("INDI sur %s", {server_})};
     }
+    std::string Name() const override { return device_; }
+    const CameraPicture* LatestPicture() const override { return picture_.frame.empty() ? nullptr : &picture_; }
     bool UploadSettings(const CameraSettings& settings) override;
     FrameArrival ReadFrame(float exposureMs, FrameBytes& target) override;
     void PulseReset() override {}
@@ -55,7 +57,7 @@ private:
 
     // The window thread's own.
     CameraSettings settings_;
-    LinearFrame picture_;
+    CameraPicture picture_;
     uint64_t taken_ = 0;
     uint64_t readinessSeen_ = 0;
     std::optional<LinkTime> waitingSince_;

@@ -235,7 +235,7 @@ void IndiConnection::TakePicture(INDI::Property property)
     if (reading.frame.empty()) {
         ++shared_.unreadable;
     } else {
-        shared_.picture = std::move(reading.frame);
+        shared_.picture = {std::move(reading.frame), reading.type, reading.binning};
         ++shared_.pictures;
     }
     Changed();

@@ -28,7 +28,7 @@ struct LinkShared {
     // The camera whose pictures are wanted: set before the link's thread starts, never after, so
     // the reading thread reads it without the mutex. Empty: no camera.
     std::string camera;
-    LinearFrame picture;      // its latest readable picture
+    CameraPicture picture;    // its latest readable picture
     uint64_t pictures = 0;    // how many readable pictures came
     uint64_t unreadable = 0;  // and how many that were none
     bool serverLost = false;

@@ -45,6 +45,14 @@ std::optional<EquatorialPoint> IndiMount::Coordinates() const
     return shared_.coordinates;
 }
 
+std::optional<MountPointing> IndiMount::Pointing() const
+{
+    // Only while the mount is there: coordinates kept from before are no longer where it points.
+    const std::lock_guard lock(shared_.mutex);
+    if (state_ != LinkState::Ready || !shared_.coordinates) return std::nullopt;
+    return MountPointing{shared_.coordinates->raHours, shared_.coordinates->decDegrees};
+}
+
 int IndiMount::PulsesSent() const
 {
     const std::lock_guard lock(shared_.mutex);

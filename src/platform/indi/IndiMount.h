@@ -24,6 +24,7 @@ public:
     void Send(const FramePulses& pulses) override;
     std::optional<SinkNotice> TakeNotice() override;
     std::string MountName() const override;
+    std::optional<MountPointing> Pointing() const override;
 
     // The mount's latest reported coordinates; empty until it has reported any.
     std::optional<EquatorialPoint> Coordinates() const;

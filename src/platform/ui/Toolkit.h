@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace nuvix::ui {
 
@@ -20,10 +21,17 @@ struct ScreenMetrics {
     int borderWidth = 1;
 };
 
+// A kind of file the save dialog offers: its name, its patterns ("*.fits;*.fit") and the extension
+// that a name typed without one gets.
+struct FileFilter {
+    std::string name;
+    std::string pattern;
+    std::string extension;
+};
+
 struct SaveFileRequest {
-    std::string filterName = Tr("Image (*.bmp)");
-    std::string pattern = "*.bmp";
-    std::string defaultExtension = "bmp";
+    // The first whose patterns match the proposed name is chosen at first, the first otherwise.
+    std::vector<FileFilter> filters = {{Tr("Image (*.bmp)"), "*.bmp", "bmp"}};
     std::string initialPath;  // full path proposed to the user
 };
 

@@ -20,8 +20,11 @@
 #include <wx/timer.h>
 #include <wx/utils.h>
 
+#include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <cstdio>
+#include <string_view>
 
 namespace nuvix::wx {
 
@@ -68,6 +71,20 @@ bool MainLoopIsActive()
 {
     wxEventLoopBase* main = wxTheApp ? wxTheApp->GetMainLoop() : nullptr;
     return main && wxEventLoopBase::GetActive() == main;
+}
+
+// Whether a file name fits one of the filter's patterns ("*.fits;*.fit"), in any case.
+bool Matches(const ui::FileFilter& filter, std::string name)
+{
+    for (char& c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::string_view patterns = filter.pattern;
+    while (!patterns.empty()) {
+        const std::string_view pattern = patterns.substr(0, patterns.find(';'));
+        if (pattern.starts_with('*') && name.ends_with(pattern.substr(1))) return true;
+        patterns.remove_prefix(std::min(pattern.size() + 1, patterns.size()));
+    }
+    return false;
 }
 
 wxWindow* TopLevelOf(const ui::Window* window)
@@ -225,15 +242,24 @@ std::optional<std::string> WxToolkit::SaveFileDialog(ui::Window* owner, const ui
     const size_t slash = initial.find_last_of('/');
     const std::string directory = slash == std::string::npos ? std::string() : initial.substr(0, slash);
     const std::string file = slash == std::string::npos ? initial : initial.substr(slash + 1);
-    wxFileDialog dialog(TopLevelOf(owner), ToWx(Tr("Enregistrer sous")), ToWx(directory), ToWx(file),
-                        ToWx(request.filterName + "|" + request.pattern), wxFD_SAVE);
+    std::string wildcard;
+    for (const ui::FileFilter& filter : request.filters)
+        wildcard += (wildcard.empty() ? "" : "|") + filter.name + "|" + filter.pattern;
+    wxFileDialog dialog(TopLevelOf(owner), ToWx(Tr("Enregistrer sous")), ToWx(directory), ToWx(file), ToWx(wildcard),
+                        wxFD_SAVE);
+    for (size_t i = 0; i < request.filters.size(); ++i) {
+        if (Matches(request.filters[i], file)) {
+            dialog.SetFilterIndex(static_cast<int>(i));
+            break;
+        }
+    }
     if (dialog.ShowModal() != wxID_OK) return std::nullopt;
     std::string path = FromWx(dialog.GetPath());
-    // The default extension goes on a name typed without one.
+    // The chosen kind's extension goes on a name typed without one.
+    const size_t chosen = static_cast<size_t>(std::max(dialog.GetFilterIndex(), 0));
+    const std::string extension = chosen < request.filters.size() ? request.filters[chosen].extension : "";
     const size_t nameStart = path.find_last_of('/') + 1;  // 0 when there is no slash
-    if (!request.defaultExtension.empty() && path.find('.', nameStart) == std::string::npos) {
-        path += "." + request.defaultExtension;
-    }
+    if (!extension.empty() && path.find('.', nameStart) == std::string::npos) path += "." + extension;
     return path;
 }
 
