@@ -276,7 +276,7 @@ server::Answer<std::string> ServerBridge::SaveImage()
     if (error) return {std::nullopt, "no temporary directory: " + error.message()};
     const std::string path =
         (dir / ("nuvix-guider-" + std::to_string(Now()) + "-" + std::to_string(++imagesSaved_) + ".bmp")).string();
-    const files::ReplaceResult saved = main_->ImageWindow()->SaveImage(path);
+    const files::ReplaceResult saved = main_->ImageWindow()->SaveImage(path, files::WriteMode::CreateOnly);
     if (!saved.written) return {std::nullopt, "could not save the picture: " + saved.reason};
     return {path, {}};
 }
