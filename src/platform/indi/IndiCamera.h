@@ -29,6 +29,7 @@ public:
 
     bool Detect() override { return true; }
     CameraGreeting Greeting() const override { return {"Caméra INDI : " + device_, "INDI sur " + server_}; }
+    std::string Name() const override { return "INDI " + device_; }
     bool UploadSettings(const CameraSettings& settings) override;
     FrameArrival ReadFrame(float exposureMs, FrameBytes& target) override;
     void PulseReset() override {}
@@ -37,7 +38,7 @@ public:
 
     void Opened(LinkTime now) override;
     Sending Plan(LinkTime now) override;
-    void ServerGone() override;
+    void ServerGone(ServerProblem problem) override;
 
 private:
     enum class State { Starting, Ready, Away };
