@@ -1,6 +1,7 @@
 #pragma once
 
 #include "camera/CameraSettings.h"
+#include "camera/FrameSource.h"
 #include "capture/PhotoSeries.h"
 #include "guiding/CorrectionOutput.h"
 #include "guiding/TrackingState.h"
@@ -31,6 +32,7 @@ struct ShellPlacement {
 struct AppState {
     CameraSettings camera;
     bool cameraPresent = false;
+    AcquisitionFacts acquisition;
     PanelValues panel;
     TrackingState tracking;
     AnalysisResults analysis;

@@ -6,6 +6,8 @@
 #include "camera/CameraLink.h"
 #include "camera/ParallelCamera.h"
 #include "capture/PictureOwner.h"
+#include "guiding/GuidingEvents.h"
+#include "guiding/MountGuider.h"
 #include "guiding/TOptowin.h"
 #include "guiding/Trackwin.h"
 #include "image/BitmapHeaders.h"
@@ -36,6 +38,11 @@ public:
     // While the camera is lost, a short presence check runs this often: the picture comes
     // back soon after the camera does, and the windows stay responsive meanwhile.
     static constexpr uint32_t kRetryAfterCameraLostMs = 1000;
+    // With a mount of timed pulses: what it tells is looked at this often, and its state is
+    // written on the line under "Track".
+    static constexpr int kMountTimer = 6;
+    static constexpr int kMountPeriodMs = 250;
+    static constexpr gfx::Point kMountStatusAt{4, 392};
 
     NuvixWindow(ui::Toolkit& toolkit, AppContext& context, NuvixMainWindow& mainWindow);
     ~NuvixWindow() override;
@@ -57,6 +64,11 @@ public:
     bool ReticleOn() const { return reticleOn_; }
     Trackwin& Indicators() { return *trackwin_; }
     TOptowin& DeltaPanel() { return *optowin_; }
+    // Where the guiding tells what it does (calibration, guided frames, changes of state): the
+    // guide log listens, and any other observer may subscribe.
+    GuidingEvents& Events() { return guidingEvents_; }
+    // The guiding of the mount of timed pulses; null without one.
+    MountGuider* Guider() { return mountGuider_.get(); }
     THistwin& Histogram() { return *histwin_; }
     specwin& EnergyGraph() { return *energy_; }
 
@@ -82,6 +94,11 @@ private:
     void CameraStoppedAnswering();
     void MoveBoxTo(gfx::Point p);
     void PictureStep();
+    void ToggleTracking();
+    void BeginCalibration();
+    void CalibrationStep();
+    void PollMount();
+    void ShowMountStatus();
 
     // Frame pipeline hooks.
     void AnalyseFrame(const FrameBytes& frame) override;
@@ -91,6 +108,7 @@ private:
     // Commands.
     void CmReticle();
     void CmTrack();
+    void CmRecalibrate();
     void CmDarkFrame();
     void CmUseDark();
     void CmParameters();
@@ -124,7 +142,9 @@ private:
     std::unique_ptr<tphotowin> photoDialog_;
     std::unique_ptr<THistwin> histwin_;
     std::unique_ptr<specwin> energy_;
+    GuidingEvents guidingEvents_;
     std::unique_ptr<GuideLog> guideLog_;
+    std::unique_ptr<MountGuider> mountGuider_;
 };
 
 }  // namespace nuvix

@@ -1,9 +1,11 @@
 #include "guiding/TOptowin.h"
 
 #include "guiding/Corrections.h"
+#include "guiding/StarPosition.h"
 #include "guiding/Trackwin.h"
 #include "platform/ui/Toolkit.h"
 
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -17,6 +19,38 @@ constexpr int kGapMs = 5;      // leaves the UART time to send each byte
 constexpr gfx::Color kTextColour{240, 176, 0};
 constexpr gfx::Color kSaturatedColour{255, 0, 0};
 
+// Pixels a pulse covers at a correction speed, with the sign of the error; 0 without a scale.
+double PulsePixels(const GuidePulse& pulse, double speed, float arcsecPerPixel, double error)
+{
+    if (!(arcsecPerPixel > 0.0f)) return 0.0;
+    return std::copysign(pulse.ms / 1000.0 * speed / arcsecPerPixel, error);
+}
+
+// A frame guided by the system's own outputs, as the log counts it: the error after the
+// inversion flags, positive where the correction goes west and south.
+GuideStep SystemStep(const StarReading& star, int32_t deltaX, int32_t deltaY, const FramePulses& pulses,
+                     const tparam& record, float arcsecPerPixel)
+{
+    GuideStep step;
+    step.dx = -static_cast<double>(deltaX);
+    step.dy = -static_cast<double>(deltaY);
+    step.raDistance = record.invertRa ? deltaX : -static_cast<double>(deltaX);
+    step.decDistance = record.invertDec ? deltaY : -static_cast<double>(deltaY);
+    step.pulses = pulses;
+    step.raGuideDistance = PulsePixels(pulses.ra, record.raSpeed, arcsecPerPixel, step.raDistance);
+    step.decGuideDistance = PulsePixels(pulses.dec, record.decSpeed, arcsecPerPixel, step.decDistance);
+    step.starMass = star.mass;
+    step.snr = star.snr;
+    step.lost = !star.found && !star.swamped;
+    step.swamped = star.swamped;
+    return step;
+}
+
+double Degrees(double y, double x)
+{
+    return std::atan2(y, x) * 180.0 / 3.141592653589793;
+}
+
 }  // namespace
 
 TOptowin::TOptowin(ui::Toolkit& toolkit, ui::Window& mainWindow, CorrectionLinks links, const SharedDrawing& drawing)
@@ -24,23 +58,32 @@ TOptowin::TOptowin(ui::Toolkit& toolkit, ui::Window& mainWindow, CorrectionLinks
 {
 }
 
-void TOptowin::SetupWindow()
-{
-    if (links_.sink) SetTimer(kSinkNoticeTimer, kSinkNoticePeriodMs);
-}
-
-void TOptowin::Timer(int id)
-{
-    if (id != kSinkNoticeTimer || !links_.sink) return;
-    if (const std::optional<SinkNotice> notice = links_.sink->TakeNotice()) {
-        Kit().MessageBox(this, notice->text, notice->caption);
-    }
-}
-
 void TOptowin::Paint(gfx::Canvas& canvas)
 {
     canvas.SetBrush(gfx::Brush::Black());
     canvas.DrawRectangle({0, kTopStrip, kPanelRect.Width(), kPanelRect.Height()});
+}
+
+GuidingSetup TOptowin::Setup() const
+{
+    const tparam& record = *links_.parameters.params;
+    GuidingSetup setup;
+    setup.mount = ProtocolName(record.protocol);
+    if (links_.guider) {
+        const MountReport report = links_.guider->Report();
+        if (!report.name.empty()) setup.mount = "INDI " + report.name;
+        setup.pointing = report.pointing;
+        setup.pierSide = report.pierSide;
+    }
+    setup.camera = links_.acquisition.camera;
+    setup.exposureMs = links_.acquisition.exposureMs;
+    setup.arcsecPerPixel = links_.parameters.arcsecPerPixel;
+    setup.focalLengthMm = record.focalLength * 10.0;
+    setup.raSpeed = record.raSpeed;
+    setup.decSpeed = record.decSpeed;
+    setup.lockX = links_.tracking.refX;
+    setup.lockY = links_.tracking.refY;
+    return setup;
 }
 
 void TOptowin::SendCorrections(bool guide)
@@ -51,7 +94,8 @@ void TOptowin::SendCorrections(bool guide)
     canvas.SetTextColor(kTextColour);
     canvas.SetFont(drawing_.smallFont.get());
     if (!guide) {
-        if (links_.log) links_.log->End();
+        if (inSession_) links_.events.Publish(GuidingEnded{});
+        inSession_ = false;
         return;
     }
 
@@ -70,9 +114,15 @@ void TOptowin::SendCorrections(bool guide)
     const int32_t measuredY = dy;
     if (record.invertRa) dx = -dx;
     if (record.invertDec) dy = -dy;
-    // The sink returns at once, so its pulses start while the serial bytes are still going out.
-    const FramePulses pulses{PulseFor(Axis::Ra, ad, dx), PulseFor(Axis::Dec, dec, dy)};
-    if (links_.sink) links_.sink->Send(pulses);
+    // The mount of timed pulses returns at once, so its pulses start while the serial bytes are
+    // still going out.
+    const StarReading star = ReadStar(links_.tracking, links_.analysis);
+    const TrackingState& t = links_.tracking;
+    const GuideStep step =
+        links_.guider
+            ? links_.guider->Guide(star, t.refX, t.refY, links_.parameters.arcsecPerPixel)
+            : SystemStep(star, measuredX, measuredY, {PulseFor(Axis::Ra, ad, dx), PulseFor(Axis::Dec, dec, dy)},
+                         record, links_.parameters.arcsecPerPixel);
 
     const auto send = [&](Axis axis, const AxisCorrection& correction, int32_t error, gfx::Point at) {
         const bool flagged = correction.saturated || !correction.usable;
@@ -92,31 +142,37 @@ void TOptowin::SendCorrections(bool guide)
     send(Axis::Ra, ad, dx, {75, 10});
     links_.clock.WaitMilliseconds(kGapMs);
     send(Axis::Dec, dec, dy, {75, 33});
-    if (links_.log) LogFrame(measuredX, measuredY, pulses);
+    TellStep(step);
 }
 
-void TOptowin::LogFrame(int32_t dx, int32_t dy, const FramePulses& pulses)
+void TOptowin::TellStep(const GuideStep& step)
 {
-    GuideLog& log = *links_.log;
-    const tparam& record = *links_.parameters.params;
-    const int32_t now = links_.clock.ElapsedMilliseconds();
-    if (!log.InSession()) {
-        GuideLogSession session;
-        session.arcsecPerPixel = links_.parameters.arcsecPerPixel;
-        session.focalLengthMm = record.focalLength * 10.0;
-        session.raSpeed = record.raSpeed;
-        session.decSpeed = record.decSpeed;
-        session.invertRa = record.invertRa;
-        session.invertDec = record.invertDec;
-        const std::string mount = links_.sink ? links_.sink->MountName() : std::string();
-        session.mount = mount.empty() ? ProtocolName(record.protocol) : "INDI " + mount;
-        session.lockX = links_.tracking.refX;
-        session.lockY = links_.tracking.refY;
-        log.Begin(session, now);
+    if (!inSession_) {
+        inSession_ = true;
+        const tparam& record = *links_.parameters.params;
+        GuidingBegun begun;
+        begun.setup = Setup();
+        const float scale = links_.parameters.arcsecPerPixel;
+        begun.invertRa = record.invertRa;
+        begun.invertDec = record.invertDec;
+        std::optional<GuideAxes> axes = links_.guider ? links_.guider->Axes(scale) : std::nullopt;
+        if (axes) {
+            begun.xAngleDegrees = Degrees(axes->raY, axes->raX);
+            begun.yAngleDegrees = Degrees(axes->decY, axes->decX);
+            begun.xRatePxPerSecond = axes->raRatePxPerMs * 1000.0;
+            begun.yRatePxPerSecond = axes->decRatePxPerMs * 1000.0;
+        } else if (!links_.guider) {
+            // The system's own axes: X drives AD and Y drives DEC, as the inversion flags turn them.
+            begun.xAngleDegrees = record.invertRa ? 0.0 : 180.0;
+            begun.yAngleDegrees = record.invertDec ? -90.0 : 90.0;
+            begun.xRatePxPerSecond = scale > 0.0f ? record.raSpeed / scale : 0.0;
+            begun.yRatePxPerSecond = scale > 0.0f ? record.decSpeed / scale : 0.0;
+        }
+        links_.events.Publish(begun);
     }
-    log.Frame({dx, dy, record.invertRa, record.invertDec, pulses, links_.analysis.population}, now);
+    links_.events.Publish(step);
     // Guiding goes on without its log.
-    if (log.TakeFailure()) Kit().MessageBox(this, "Journal de guidage impossible à écrire", "Erreur");
+    if (links_.log && links_.log->TakeFailure()) Kit().MessageBox(this, "Journal de guidage impossible à écrire", "Erreur");
 }
 
 }  // namespace nuvix

@@ -16,19 +16,21 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <thread>
 
 namespace nuvix::testing {
 
-// A private indiserver with INDI's telescope simulator (or its CCD simulator) on a free loopback
-// port, driven by scripts/indi-simulator; stopped, driver included, when the object goes.
+// A private indiserver with INDI's telescope simulator (or its CCD simulator, or both) on a free
+// loopback port, driven by scripts/indi-simulator; stopped, drivers included, when the object goes.
 class SimulatorServer {
 public:
-    enum class Driver { Telescope, Camera };
+    enum class Driver { Telescope, Camera, TelescopeAndCamera };
     explicit SimulatorServer(std::filesystem::path dir, Driver driver = Driver::Telescope)
         : dir_(std::move(dir)), port_(FreePort()), driver_(driver)
     {
@@ -38,13 +40,20 @@ public:
     SimulatorServer(const SimulatorServer&) = delete;
     SimulatorServer& operator=(const SimulatorServer&) = delete;
 
-    // Starts it and sets the mount up (unparked, synced, tracking); a restart syncs the mount back
-    // to where it was first synced. The camera is left unconnected.
-    bool Start()
+    // Starts it and sets the mount up: unparked, tracking, after a goto to `hourAngle` (-1: east
+    // of the meridian, the mount west of its pier), which takes a quarter of a minute. With both
+    // drivers, `cameraFirst` starts the camera's first. The camera is left unconnected.
+    bool Start(double hourAngle = -1.0, bool cameraFirst = false)
     {
         const std::string where = Quoted(dir_.string()) + " " + std::to_string(port_);
-        return driver_ == Driver::Camera ? Run("camera " + where) : Run("start " + where + " " + ra_);
+        if (driver_ == Driver::Camera) return Run("camera " + where);
+        const char* drivers = driver_ == Driver::Telescope ? "" : cameraFirst ? " camera-first" : " both";
+        return Run("start " + where + " " + std::to_string(hourAngle) + drivers);
     }
+    // A goto to another hour angle (1: across the meridian, about half a minute).
+    bool Goto(double hourAngle) { return Run("goto " + std::to_string(port_) + " " + std::to_string(hourAngle)); }
+    bool Park() { return Run("park " + std::to_string(port_)); }
+    bool Unpark() { return Run("unpark " + std::to_string(port_)); }
     // Connects the camera, with noise of `noise` counts, and saves every picture it sends in `saveDir`.
     bool SetCameraUp(int noise, const std::filesystem::path& saveDir)
     {
@@ -72,26 +81,14 @@ private:
         return port;
     }
     static std::string Quoted(const std::string& text) { return "'" + text + "'"; }
-    // Runs the script; its last output line, when there is one, is the right ascension it synced to.
     bool Run(const std::string& arguments)
     {
-        FILE* out = popen((std::string(NUVIX_INDI_SIMULATOR) + " " + arguments).c_str(), "r");
-        if (!out) return false;
-        char line[128];
-        std::string last;
-        while (std::fgets(line, sizeof line, out))
-            last = line;
-        const bool ok = pclose(out) == 0;
-        while (!last.empty() && (last.back() == '\n' || last.back() == ' '))
-            last.pop_back();
-        if (ok && !last.empty() && ra_.empty()) ra_ = last;
-        return ok;
+        return std::system((std::string(NUVIX_INDI_SIMULATOR) + " " + arguments + " >/dev/null").c_str()) == 0;
     }
 
     std::filesystem::path dir_;
     int port_;
     Driver driver_;
-    std::string ra_;
 };
 
 // Runs the headless program for `ms` of real time, or until `done`, its fake clock moved along with
@@ -124,10 +121,12 @@ class IndiLoop : public ::testing::Test {
 protected:
     IndiLoop() : server(h.dir / "indi"), camera(h.kit.Clock(), &sky) {}
 
-    // Starts the program guiding this server's mount, with a guide log when `logPath` is set.
-    void Start(const tparam& record, const std::string& logPath = {})
+    // Starts the program guiding the mount of this server (or of the one at `address`), with a guide
+    // log when `logPath` is set.
+    void Start(const tparam& record, const std::string& logPath = {},
+               std::optional<indi::ServerAddress> address = std::nullopt)
     {
-        link = std::make_unique<indi::IndiLink>(server.Address(), indi::LinkChoice{true, "", ""});
+        link = std::make_unique<indi::IndiLink>(address.value_or(server.Address()), indi::LinkChoice{true, "", ""});
         mount = link->Mount();
         pointing = std::make_unique<indi::IndiPointing>(
             *mount, [this] { return static_cast<double>(h.State().parameters.arcsecPerPixel); });
@@ -150,11 +149,19 @@ protected:
         });
     }
 
+    // Runs the program while `work` (a script that takes its time) runs on a thread of its own.
+    bool RunWhile(std::function<bool()> work)
+    {
+        std::future<bool> done = std::async(std::launch::async, std::move(work));
+        RunFor(120'000, [&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+        return done.get();
+    }
+
     // Until the mount is ready to guide, at most 15 s.
     bool WaitForMount()
     {
-        RunFor(15'000, [this] { return !mount->MountName().empty(); });
-        return !mount->MountName().empty();
+        RunFor(15'000, [this] { return mount->Report().Ready(); });
+        return mount->Report().Ready();
     }
 
     sim::SkyPoint StarNow() { return sky.GuideStarAt(h.kit.Clock().NowNs()); }

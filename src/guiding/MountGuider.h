@@ -1,0 +1,71 @@
+#pragma once
+
+#include "guiding/Calibration.h"
+#include "guiding/CalibrationRun.h"
+#include "guiding/GuidePulseSink.h"
+#include "guiding/GuidingEvents.h"
+#include "guiding/StarPosition.h"
+#include "params/SettingsFile.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nuvix {
+
+// A box the observer must see.
+struct GuidingBox {
+    std::string text;
+    std::string caption;
+};
+
+// The guiding of a mount that takes timed pulses (an INDI mount): its calibration, made at the
+// first "Track" and kept in the settings file, and each guided frame's pulses through it. The
+// mount's notices become the log's INFO lines, and boxes for what the observer must act on.
+// Window thread only.
+class MountGuider {
+public:
+    MountGuider(GuidePulseSink& mount, GuidingEvents& events, SettingsFile& settings);
+
+    // The mount's changes since the last call, published as notes. Returns the boxes to show: the
+    // failures, and while `guiding` (or calibrating) the mount's stopping to follow the sky.
+    std::vector<GuidingBox> TakeNotices(bool guiding);
+
+    // Whether guiding must wait for a calibration: the mount is ready and no stored calibration
+    // serves it at this scale.
+    bool NeedsCalibration(double arcsecPerPixel) const;
+    // Starts a calibration from where the star stands now; false (with `why`, French) when the
+    // mount cannot take one now.
+    bool BeginCalibration(const GuidingSetup& setup, std::string& why);
+    bool Calibrating() const { return run_ != nullptr; }
+    // Each frame while calibrating; the pulses it asks for are sent.
+    CalibrationRun::State CalibrationFrame(const StarReading& star, int32_t exposureStartMs, int32_t nowMs);
+    void StopCalibration();
+    // The last failure, French, once a calibration has failed.
+    const std::string& FailureText() const { return failure_; }
+    // The calibration in force, when one serves the mount, and its axes now.
+    std::optional<Calibration> Model(double arcsecPerPixel) const;
+    std::optional<GuideAxes> Axes(double arcsecPerPixel) const;
+    // Why the last store of a calibration failed (French), once; empty otherwise.
+    std::string TakeStoreProblem();
+
+    // A guided frame: the star's error split along the calibrated axes and sent back as pulses.
+    // The step tells what went out (nothing without a calibration that serves the mount).
+    GuideStep Guide(const StarReading& star, double refX, double refY, double arcsecPerPixel);
+
+    // A few words for the window on the mount and the calibration.
+    std::string Status() const;
+    MountReport Report() const { return mount_.Report(); }
+
+private:
+    GuidePulseSink& mount_;
+    GuidingEvents& events_;
+    SettingsFile& settings_;
+    std::optional<Calibration> calibration_;
+    std::unique_ptr<CalibrationRun> run_;
+    std::string failure_;
+    std::string storeProblem_;
+};
+
+}  // namespace nuvix
