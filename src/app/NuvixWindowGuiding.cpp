@@ -61,7 +61,7 @@ void NuvixWindow::BeginCalibration()
     setup.lockX = star.x;
     setup.lockY = star.y;
     std::string why;
-    if (!mountGuider_->BeginCalibration(setup, why)) {
+    if (!mountGuider_->BeginCalibration(setup, star, why)) {
         Kit().MessageBox(this, Tr("Calibration impossible : ") + why, Tr("Erreur"));
         return;
     }

@@ -78,11 +78,15 @@ std::optional<GuideAxes> MountGuider::Axes(double arcsecPerPixel) const
     return AxesNow(*model, mount_.Report(), DecFlipsAfterPierSideChange(settings_.keys));
 }
 
-bool MountGuider::BeginCalibration(const GuidingSetup& setup, std::string& why)
+bool MountGuider::BeginCalibration(const GuidingSetup& setup, const StarReading& star, std::string& why)
 {
     const MountReport report = mount_.Report();
     if (!report.CanFollow()) {
         why = report.Ready() ? Tr("la monture ne suit pas le ciel") : Tr("pas de monture INDI prête");
+        return false;
+    }
+    if (!star.found) {
+        why = Tr("pas d'étoile dans le cadre");
         return false;
     }
     Calibration where;

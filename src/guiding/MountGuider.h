@@ -36,8 +36,8 @@ public:
     // serves it at this scale.
     bool NeedsCalibration(double arcsecPerPixel) const;
     // Starts a calibration from where the star stands now; false (with `why`, French) when the
-    // mount cannot take one now.
-    bool BeginCalibration(const GuidingSetup& setup, std::string& why);
+    // mount cannot take one now, or there is no star to measure.
+    bool BeginCalibration(const GuidingSetup& setup, const StarReading& star, std::string& why);
     bool Calibrating() const { return run_ != nullptr; }
     // Each frame while calibrating; the pulses it asks for are sent.
     CalibrationRun::State CalibrationFrame(const StarReading& star, int32_t exposureStartMs, int32_t nowMs);

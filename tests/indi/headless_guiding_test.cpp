@@ -176,10 +176,9 @@ TEST(HeadlessGuiding, CalibrationFailuresLeaveNoModel)
              rig.h.kit.Click(rig.h.Image(), 450);
          },
          "l'axe DEC ne bouge pas", "Dec axis does not move"},
-        {"no star in the box",
+        {"star leaving the box",
          [](Rig& rig) {
-             rig.h.State().tracking.boxLeft = 210;
-             rig.h.State().tracking.boxTop = 130;
+             rig.h.State().tracking.boxLeft = 75;  // west pulses take the star out by its right edge
              rig.Run(kSecond);
              rig.h.kit.Click(rig.h.Image(), 450);
          },

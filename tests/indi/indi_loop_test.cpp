@@ -77,7 +77,7 @@ TEST_F(IndiGuiding, CalibratesAndGuidesOnBothSidesOfThePier)
     Start(Record(), logPath);
     ASSERT_TRUE(WaitForMount());
     EXPECT_EQ(mount->Report().pierSide, PierSide::West);
-    RunFor(kSecond);
+    RunFor(2 * kSecond);  // the first message, then live frames
 
     MountGuider& guider = *h.Image().Guider();
     const auto started = std::chrono::steady_clock::now();
@@ -146,7 +146,7 @@ TEST_F(IndiGuiding, TelescopeBesideTheCameraAcrossARestartAndAPark)
     Start(Record(), logPath, both.Address());
     ASSERT_TRUE(WaitForMount());
     EXPECT_EQ(mount->Report().name, "Telescope Simulator");
-    RunFor(kSecond);
+    RunFor(2 * kSecond);
     h.kit.Click(h.Image(), 450);
     EXPECT_TRUE(h.State().tracking.trackingOn);  // no calibration needed
     RunFor(6 * kSecond);
