@@ -4,6 +4,7 @@
 #include "camera/FrameSource.h"
 #include "capture/PhotoSeries.h"
 #include "guiding/CorrectionOutput.h"
+#include "guiding/StarPosition.h"
 #include "guiding/TrackingState.h"
 #include "image/FramePipeline.h"
 #include "params/ParameterState.h"
@@ -36,6 +37,7 @@ struct AppState {
     PanelValues panel;
     TrackingState tracking;
     AnalysisResults analysis;
+    StarReading star;  // the guide star as measured on the latest frame
     CorrectionOutput output;
     IntegrationState integration;
     SeriesState series;

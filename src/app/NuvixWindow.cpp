@@ -124,9 +124,9 @@ void NuvixWindow::CreateGuidingWindows()
         mountGuider_ = std::make_unique<MountGuider>(*context_.guidePulses, guidingEvents_, state_.parameters.settings);
     }
     state_.acquisition.camera = camera_.Name();
-    const CorrectionLinks links{state_.tracking,    state_.parameters, state_.output,    context_.bus,
-                                kit.GetClock(),     *trackwin_,        state_.analysis,  state_.acquisition,
-                                guidingEvents_,     mountGuider_.get(), guideLog_.get()};
+    const CorrectionLinks links{state_.tracking,  state_.parameters, state_.output,      context_.bus,
+                                kit.GetClock(),   *trackwin_,        state_.analysis,    state_.star,
+                                state_.acquisition, guidingEvents_,  mountGuider_.get(), guideLog_.get()};
     optowin_ = std::make_unique<TOptowin>(kit, mainWindow_, links, drawing);
 }
 

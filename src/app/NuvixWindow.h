@@ -142,6 +142,7 @@ private:
     std::unique_ptr<tphotowin> photoDialog_;
     std::unique_ptr<THistwin> histwin_;
     std::unique_ptr<specwin> energy_;
+    StarMeasurer measurer_;
     GuidingEvents guidingEvents_;
     std::unique_ptr<GuideLog> guideLog_;
     std::unique_ptr<MountGuider> mountGuider_;

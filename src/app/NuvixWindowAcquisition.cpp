@@ -136,6 +136,7 @@ void NuvixWindow::AnalyseFrame(const FrameBytes& frame)
                                     state_.parameters.params->darkSpotGuiding};
     const ExposureChange change =
         nuvix::AnalyseFrame(frame, settings, state_.tracking, state_.analysis, state_.camera.whiteBalance);
+    state_.star = ReadStar(frame, state_.tracking, state_.analysis, measurer_);
     if (change == ExposureChange::Longer) mainWindow_.ExposureUp();
     if (change == ExposureChange::Shorter) mainWindow_.ExposureDown();
     mainWindow_.RefreshSettingsDisplay();

@@ -57,7 +57,7 @@ void NuvixWindow::BeginCalibration()
 {
     // The lock is where the star stands now: the calibration brings it back there.
     GuidingSetup setup = optowin_->Setup();
-    const StarReading star = ReadStar(state_.tracking, state_.analysis);
+    const StarReading& star = state_.star;
     setup.lockX = star.x;
     setup.lockY = star.y;
     std::string why;
@@ -73,7 +73,7 @@ void NuvixWindow::CalibrationStep()
 {
     const int32_t now = link_.clock.ElapsedMilliseconds();
     const auto exposed = static_cast<uint32_t>(std::max(state_.acquisition.exposureMs, 0.0f));
-    const StarReading star = ReadStar(state_.tracking, state_.analysis);
+    const StarReading& star = state_.star;
     const CalibrationRun::State outcome = mountGuider_->CalibrationFrame(star, MillisecondsBefore(now, exposed), now);
     ShowMountStatus();
     if (outcome == CalibrationRun::State::Succeeded) {

@@ -119,7 +119,7 @@ void GuideLog::Step(const GuideStep& step)
         // No mass, so that readers leave the frame out; the population goes in the description.
         line += ",\"DROP\",,,,,,,,,,,,,0," + Fixed(step.snr, 2) + "," +
                 std::to_string(step.lost ? kLowMass : kStarError) + ",\"" +
-                (step.lost ? "Étoile perdue (" : "Étoile noyée (") + std::to_string(step.starMass) + " pixels)\"\n";
+                (step.lost ? "Étoile perdue (" : "Étoile noyée (") + std::to_string(step.population) + " pixels)\"\n";
         Write(line);
         return;
     }

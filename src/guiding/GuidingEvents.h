@@ -77,6 +77,7 @@ struct GuideStep {
     FramePulses pulses;  // what went out: 0 ms for a pulse not sent
     int32_t starMass = 0;
     double snr = 0.0;
+    int32_t population = 0;  // the system's count of star pixels, for a DROP line
     bool lost = false;     // no usable star: a DROP line
     bool swamped = false;  // too big a star: a DROP line
 };

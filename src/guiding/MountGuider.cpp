@@ -144,12 +144,18 @@ std::string MountGuider::TakeStoreProblem()
     return std::exchange(storeProblem_, std::string());
 }
 
-GuideStep MountGuider::Guide(const StarReading& star, double refX, double refY, double arcsecPerPixel)
+GuideStep MountGuider::Guide(const StarReading& star, double refX, double refY, double arcsecPerPixel,
+                             bool sessionStart)
 {
+    if (sessionStart) {
+        lockOffsetX_ = star.found ? star.x - refX : 0.0;
+        lockOffsetY_ = star.found ? star.y - refY : 0.0;
+    }
     GuideStep step;
-    step.dx = star.x - refX;
-    step.dy = star.y - refY;
-    step.starMass = star.mass;
+    step.dx = star.x - (refX + lockOffsetX_);
+    step.dy = star.y - (refY + lockOffsetY_);
+    step.starMass = static_cast<int32_t>(std::lround(star.mass));
+    step.population = star.population;
     step.snr = star.snr;
     step.lost = !star.found && !star.swamped;
     step.swamped = star.swamped;

@@ -51,8 +51,10 @@ public:
     std::string TakeStoreProblem();
 
     // A guided frame: the star's error split along the calibrated axes and sent back as pulses.
-    // The step tells what went out (nothing without a calibration that serves the mount).
-    GuideStep Guide(const StarReading& star, double refX, double refY, double arcsecPerPixel);
+    // The step tells what went out (nothing without a calibration that serves the mount). The
+    // lock is the reference where the measured star stood at the session's first frame; it moves
+    // with the reference when the observer moves the box.
+    GuideStep Guide(const StarReading& star, double refX, double refY, double arcsecPerPixel, bool sessionStart);
 
     // A few words for the window on the mount and the calibration.
     std::string Status() const;
@@ -66,6 +68,8 @@ private:
     std::unique_ptr<CalibrationRun> run_;
     std::string failure_;
     std::string storeProblem_;
+    double lockOffsetX_ = 0.0;  // the lock less the reference
+    double lockOffsetY_ = 0.0;
 };
 
 }  // namespace nuvix

@@ -1,6 +1,7 @@
 #include "guiding/TOptowin.h"
 
 #include "guiding/Corrections.h"
+#include "guiding/StarAnalysis.h"
 #include "guiding/StarPosition.h"
 #include "guiding/Trackwin.h"
 #include "platform/ui/Toolkit.h"
@@ -39,9 +40,11 @@ GuideStep SystemStep(const StarReading& star, int32_t deltaX, int32_t deltaY, co
     step.pulses = pulses;
     step.raGuideDistance = PulsePixels(pulses.ra, record.raSpeed, arcsecPerPixel, step.raDistance);
     step.decGuideDistance = PulsePixels(pulses.dec, record.decSpeed, arcsecPerPixel, step.decDistance);
-    step.starMass = star.mass;
+    step.starMass = static_cast<int32_t>(std::lround(star.mass));
+    step.population = star.population;
     step.snr = star.snr;
-    step.lost = !star.found && !star.swamped;
+    // The system guides on its own analysis, whose star is lost or swamped by its population.
+    step.lost = StarLost(star.population) && !star.swamped;
     step.swamped = star.swamped;
     return step;
 }
@@ -116,11 +119,11 @@ void TOptowin::SendCorrections(bool guide)
     if (record.invertDec) dy = -dy;
     // The mount of timed pulses returns at once, so its pulses start while the serial bytes are
     // still going out.
-    const StarReading star = ReadStar(links_.tracking, links_.analysis);
+    const StarReading& star = links_.star;
     const TrackingState& t = links_.tracking;
     const GuideStep step =
         links_.guider
-            ? links_.guider->Guide(star, t.refX, t.refY, links_.parameters.arcsecPerPixel)
+            ? links_.guider->Guide(star, t.refX, t.refY, links_.parameters.arcsecPerPixel, !inSession_)
             : SystemStep(star, measuredX, measuredY, {PulseFor(Axis::Ra, ad, dx), PulseFor(Axis::Dec, dec, dy)},
                          record, links_.parameters.arcsecPerPixel);
 

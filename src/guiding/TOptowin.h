@@ -6,6 +6,7 @@
 #include "guiding/GuideLog.h"
 #include "guiding/GuidingEvents.h"
 #include "guiding/MountGuider.h"
+#include "guiding/StarPosition.h"
 #include "guiding/TrackingState.h"
 #include "params/ParameterState.h"
 #include "platform/clock/Clock.h"
@@ -25,6 +26,7 @@ struct CorrectionLinks {
     Clock& clock;
     Trackwin& indicators;
     const AnalysisResults& analysis;
+    const StarReading& star;  // as measured on the frame
     const AcquisitionFacts& acquisition;
     GuidingEvents& events;  // every guided frame is told there
     // A mount that also takes the corrections as timed pulses; null for none.

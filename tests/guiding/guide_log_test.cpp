@@ -65,6 +65,7 @@ protected:
         step.raGuideDistance = pulses.ra.ms * 0.00375 * (dx < 0 ? -1 : 1);
         step.pulses = pulses;
         step.starMass = mass;
+        step.population = mass;
         step.snr = 12.5;
         step.lost = mass < 5;
         step.swamped = mass > 200;
