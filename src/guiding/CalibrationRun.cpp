@@ -1,5 +1,6 @@
 #include "guiding/CalibrationRun.h"
 
+#include "platform/clock/Clock.h"
 #include "platform/text/Translate.h"
 
 #include <algorithm>
@@ -13,12 +14,6 @@ constexpr double kPi = 3.141592653589793;
 constexpr int kStepsToDistance = 8;
 constexpr int kShortestStepMs = 100;
 constexpr int kLongestStepMs = 2000;
-
-// The clock's difference, across its wrap-around: positive when `a` is later than `b`.
-int32_t Later(int32_t a, int32_t b)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
-}
 
 }  // namespace
 
@@ -46,7 +41,7 @@ void CalibrationRun::Fail(CalibrationFailure failure)
 
 std::optional<FramePulses> CalibrationRun::Frame(const StarFix& star, int32_t exposureStartMs, int32_t nowMs)
 {
-    if (state_ != State::Running || (started_ && Later(exposureStartMs, readyAtMs_) < 0)) return std::nullopt;
+    if (state_ != State::Running || (started_ && !NotBefore(exposureStartMs, readyAtMs_))) return std::nullopt;
     if (!star.found) {
         Fail({Tr("étoile perdue"), "star lost"});
         return std::nullopt;
@@ -78,14 +73,23 @@ void CalibrationRun::Record(Point at)
     events_.Publish(CalibrationStep{leg_, steps_, dx, dy, at.x, at.y, std::hypot(dx, dy)});
 }
 
-FramePulses CalibrationRun::PulseTo(GuideDirection direction, int32_t nowMs)
+FramePulses CalibrationRun::PulseTo(GuideDirection direction, int32_t nowMs, int ms)
 {
     ++pulses_;
-    readyAtMs_ = static_cast<int32_t>(static_cast<uint32_t>(nowMs) + plan_.stepMs + plan_.settleMs);
+    readyAtMs_ = MillisecondsAfter(nowMs, static_cast<uint32_t>(ms + plan_.settleMs));
     const bool ra = direction == GuideDirection::West || direction == GuideDirection::East;
     FramePulses pulses;
-    (ra ? pulses.ra : pulses.dec) = {direction, plan_.stepMs};
+    (ra ? pulses.ra : pulses.dec) = {direction, ms};
     return pulses;
+}
+
+std::optional<FramePulses> CalibrationRun::Back(GuideDirection direction, int32_t nowMs)
+{
+    // Nothing is measured on the way back: longer pulses, fewer waits.
+    if (returnLeftMs_ <= 0) return std::nullopt;
+    const int ms = std::min(returnLeftMs_, std::min(2 * plan_.stepMs, kLongestStepMs));
+    returnLeftMs_ -= ms;
+    return PulseTo(direction, nowMs, ms);
 }
 
 std::optional<FramePulses> CalibrationRun::Next(Point at, int32_t nowMs)
@@ -94,13 +98,13 @@ std::optional<FramePulses> CalibrationRun::Next(Point at, int32_t nowMs)
     case CalibrationLeg::West:
         return Measure(at, false, nowMs);
     case CalibrationLeg::East:
-        if (returnSteps_-- > 0) return PulseTo(GuideDirection::East, nowMs);
+        if (auto back = Back(GuideDirection::East, nowMs)) return back;
         StartLeg(CalibrationLeg::Backlash, at);
-        return PulseTo(GuideDirection::North, nowMs);
+        return PulseTo(GuideDirection::North, nowMs, plan_.stepMs);
     case CalibrationLeg::Backlash:
         ++northPulses_;
         if (std::hypot(at.x - legStart_.x, at.y - legStart_.y) < plan_.backlashPx && pulses_ < plan_.backlashSteps) {
-            return PulseTo(GuideDirection::North, nowMs);
+            return PulseTo(GuideDirection::North, nowMs, plan_.stepMs);
         }
         StartLeg(CalibrationLeg::North, at);
         steps_ = 1;
@@ -110,7 +114,7 @@ std::optional<FramePulses> CalibrationRun::Next(Point at, int32_t nowMs)
         ++northPulses_;
         return Measure(at, true, nowMs);
     case CalibrationLeg::South:
-        if (returnSteps_-- > 0) return PulseTo(GuideDirection::South, nowMs);
+        if (auto back = Back(GuideDirection::South, nowMs)) return back;
         Finish();
         return std::nullopt;
     }
@@ -121,7 +125,7 @@ std::optional<FramePulses> CalibrationRun::Measure(Point at, bool north, int32_t
 {
     const double moved = std::hypot(at.x - legStart_.x, at.y - legStart_.y);
     const GuideDirection out = north ? GuideDirection::North : GuideDirection::West;
-    if (moved < plan_.distancePx && pulses_ < plan_.stepsPerLeg) return PulseTo(out, nowMs);
+    if (moved < plan_.distancePx && pulses_ < plan_.stepsPerLeg) return PulseTo(out, nowMs, plan_.stepMs);
     const std::optional<AxisCalibration> axis = FitAxis(points_);
     // Half the distance in the whole budget still measures a slow axis; less is an axis that
     // does not move.
@@ -140,9 +144,9 @@ std::optional<FramePulses> CalibrationRun::Measure(Point at, bool north, int32_t
             return std::nullopt;
         }
     }
-    returnSteps_ = north ? northPulses_ - 1 : pulses_ - 1;
+    returnLeftMs_ = (north ? northPulses_ : pulses_) * plan_.stepMs;
     StartLeg(north ? CalibrationLeg::South : CalibrationLeg::East, at);
-    return PulseTo(north ? GuideDirection::South : GuideDirection::East, nowMs);
+    return Back(north ? GuideDirection::South : GuideDirection::East, nowMs);
 }
 
 void CalibrationRun::Finish()

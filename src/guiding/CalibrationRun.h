@@ -39,7 +39,7 @@ struct CalibrationFailure {
 };
 
 // One calibration: the star is moved west in steps until it has gone far enough or the step
-// budget is spent, brought back east as many steps, north pulses take up the declination's
+// budget is spent, brought back east as far in longer pulses, north pulses take up the declination's
 // backlash, then north and back south the same way. Each axis's direction and speed come from a
 // straight line fitted to its leg. It fails when the star is lost, when an axis hardly moves,
 // or when the axes are far from perpendicular; then there is no model to guide with.
@@ -70,7 +70,8 @@ private:
     std::optional<FramePulses> Next(Point at, int32_t nowMs);
     std::optional<FramePulses> Measure(Point at, bool north, int32_t nowMs);
     void Finish();
-    FramePulses PulseTo(GuideDirection direction, int32_t nowMs);
+    FramePulses PulseTo(GuideDirection direction, int32_t nowMs, int ms);
+    std::optional<FramePulses> Back(GuideDirection direction, int32_t nowMs);
     void StartLeg(CalibrationLeg leg, Point at);
 
     CalibrationPlan plan_;
@@ -82,8 +83,8 @@ private:
     bool started_ = false;
     int steps_ = 0;        // measured positions on the leg so far
     int pulses_ = 0;       // pulses sent on the leg
-    int returnSteps_ = 0;  // pulses still to send back
-    int northPulses_ = 0;  // backlash and north pulses, all brought back south
+    int returnLeftMs_ = 0;  // pulse time still to send back
+    int northPulses_ = 0;   // backlash and north pulses, all brought back south
     Point legStart_;
     std::vector<LegPoint> points_;
     int32_t readyAtMs_ = 0;

@@ -1,6 +1,7 @@
 #include "guiding/MountGuider.h"
 
 #include "guiding/CalibrationStore.h"
+#include "platform/clock/Clock.h"
 #include "platform/text/Translate.h"
 
 #include <cmath>
@@ -13,8 +14,13 @@ namespace {
 
 constexpr int kLongestPulseMs = 1000;
 constexpr double kDistancePx = 25.0;
-// Each frame corrects this share of the error: the pulse of the frame before is still on its way.
+// Each pulse corrects this share of its axis's error, and none is sent for less than a tenth of a
+// pixel: a mount's motion and the measurement both have some play.
 constexpr double kAggressiveness = 0.7;
+constexpr double kSmallestMovePx = 0.1;
+// A pulse shows on the frames exposed from this long after its end on (the mount's report, the
+// frame's transfer).
+constexpr int32_t kSettleMs = 250;
 
 const char* LegText(CalibrationLeg leg)
 {
@@ -144,30 +150,40 @@ std::string MountGuider::TakeStoreProblem()
     return std::exchange(storeProblem_, std::string());
 }
 
-GuideStep MountGuider::Guide(const StarReading& star, double refX, double refY, double arcsecPerPixel,
-                             bool sessionStart)
+GuideStep MountGuider::Guide(const GuideFrame& frame)
 {
-    if (sessionStart) {
-        lockOffsetX_ = star.found ? star.x - refX : 0.0;
-        lockOffsetY_ = star.found ? star.y - refY : 0.0;
+    const StarReading& star = frame.star;
+    if (frame.sessionStart) {
+        lockOffsetX_ = star.found ? star.x - frame.refX : 0.0;
+        lockOffsetY_ = star.found ? star.y - frame.refY : 0.0;
+        pulseShowsAtMs_ = {frame.nowMs, frame.nowMs};
     }
     GuideStep step;
-    step.dx = star.x - (refX + lockOffsetX_);
-    step.dy = star.y - (refY + lockOffsetY_);
+    step.dx = star.x - (frame.refX + lockOffsetX_);
+    step.dy = star.y - (frame.refY + lockOffsetY_);
     step.starMass = static_cast<int32_t>(std::lround(star.mass));
     step.population = star.population;
     step.snr = star.snr;
     step.lost = !star.found && !star.swamped;
     step.swamped = star.swamped;
-    const std::optional<GuideAxes> found = Axes(arcsecPerPixel);
+    const std::optional<GuideAxes> found = Axes(frame.arcsecPerPixel);
     if (!star.found || !found) return step;
     const GuideAxes& axes = *found;
     const AxisErrors errors = SplitAlongAxes(axes, step.dx, step.dy);
     // As the log counts: positive where the correction goes west, and south.
     step.raDistance = -errors.west;
     step.decDistance = errors.north;
-    const AxisErrors corrected{errors.west * kAggressiveness, errors.north * kAggressiveness};
-    step.pulses = mount_.Send(PulsesBack(axes, corrected, kLongestPulseMs));
+    // Each axis corrects part of its error, when it is worth a pulse and the last one has shown.
+    const auto share = [&](double error, size_t axis) {
+        const bool ready = NotBefore(frame.exposureStartMs, pulseShowsAtMs_[axis]);
+        return ready && std::abs(error) >= kSmallestMovePx ? error * kAggressiveness : 0.0;
+    };
+    FramePulses pulses = PulsesBack(axes, {share(errors.west, 0), share(errors.north, 1)}, kLongestPulseMs);
+    step.pulses = mount_.Send(pulses);
+    const GuidePulse* sent[] = {&step.pulses.ra, &step.pulses.dec};
+    for (size_t axis = 0; axis < 2; ++axis) {
+        if (sent[axis]->ms > 0) pulseShowsAtMs_[axis] = MillisecondsAfter(frame.nowMs, sent[axis]->ms + kSettleMs);
+    }
     step.raGuideDistance = Covered(step.pulses.ra, axes.raRatePxPerMs, step.raDistance);
     step.decGuideDistance = Covered(step.pulses.dec, axes.decRatePxPerMs, step.decDistance);
     return step;

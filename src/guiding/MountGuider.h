@@ -7,12 +7,24 @@
 #include "guiding/StarPosition.h"
 #include "params/SettingsFile.h"
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace nuvix {
+
+// A guided frame as the mount's guiding reads it.
+struct GuideFrame {
+    StarReading star;
+    double refX = 0.0;  // the system's reference
+    double refY = 0.0;
+    double arcsecPerPixel = 0.0;
+    int32_t exposureStartMs = 0;  // the frame's, on the clock
+    int32_t nowMs = 0;
+    bool sessionStart = false;  // the first frame guided since "Track"
+};
 
 // A box the observer must see.
 struct GuidingBox {
@@ -53,8 +65,10 @@ public:
     // A guided frame: the star's error split along the calibrated axes and sent back as pulses.
     // The step tells what went out (nothing without a calibration that serves the mount). The
     // lock is the reference where the measured star stood at the session's first frame; it moves
-    // with the reference when the observer moves the box.
-    GuideStep Guide(const StarReading& star, double refX, double refY, double arcsecPerPixel, bool sessionStart);
+    // with the reference when the observer moves the box. One pulse at a time per axis: an axis
+    // whose last pulse cannot show yet on this frame gets none, and nor does an error too small
+    // to correct.
+    GuideStep Guide(const GuideFrame& frame);
 
     // A few words for the window on the mount and the calibration.
     std::string Status() const;
@@ -70,6 +84,7 @@ private:
     std::string storeProblem_;
     double lockOffsetX_ = 0.0;  // the lock less the reference
     double lockOffsetY_ = 0.0;
+    std::array<int32_t, 2> pulseShowsAtMs_{};  // per axis, AD then DEC: when its last pulse shows
 };
 
 }  // namespace nuvix

@@ -6,6 +6,7 @@
 #include "guiding/Trackwin.h"
 #include "platform/ui/Toolkit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -120,12 +121,17 @@ void TOptowin::SendCorrections(bool guide)
     // The mount of timed pulses returns at once, so its pulses start while the serial bytes are
     // still going out.
     const StarReading& star = links_.star;
-    const TrackingState& t = links_.tracking;
-    const GuideStep step =
-        links_.guider
-            ? links_.guider->Guide(star, t.refX, t.refY, links_.parameters.arcsecPerPixel, !inSession_)
-            : SystemStep(star, measuredX, measuredY, {PulseFor(Axis::Ra, ad, dx), PulseFor(Axis::Dec, dec, dy)},
-                         record, links_.parameters.arcsecPerPixel);
+    GuideStep step;
+    if (links_.guider) {
+        const int32_t now = links_.clock.ElapsedMilliseconds();
+        const auto exposed = static_cast<uint32_t>(std::max(links_.acquisition.exposureMs, 0.0f));
+        step = links_.guider->Guide({star, static_cast<double>(links_.tracking.refX),
+                                     static_cast<double>(links_.tracking.refY), links_.parameters.arcsecPerPixel,
+                                     MillisecondsBefore(now, exposed), now, !inSession_});
+    } else {
+        step = SystemStep(star, measuredX, measuredY, {PulseFor(Axis::Ra, ad, dx), PulseFor(Axis::Dec, dec, dy)},
+                          record, links_.parameters.arcsecPerPixel);
+    }
 
     const auto send = [&](Axis axis, const AxisCorrection& correction, int32_t error, gfx::Point at) {
         const bool flagged = correction.saturated || !correction.usable;

@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <deque>
 #include <optional>
+#include <vector>
 
 namespace nuvix::testing {
 
@@ -55,7 +57,8 @@ public:
         report.tracking = now.tracking;
         report.slewing = now.slewing;
         report.pierSide = now.pierSide;
-        const double ms = NowMs();
+        // Like the simulator, it reports its coordinates as they were at its last poll.
+        const double ms = std::floor(NowMs() / kPollMs) * kPollMs;
         const double drift = Drifting() ? (ms - lastMs_) / 1000.0 * kSiderealRate * kHoursPerArcsec : 0.0;
         report.pointing =
             MountPointing{ra_ + drift + Moved(0, ms) * kHoursPerArcsec, dec_ + Moved(1, ms) / 3600.0, -1.0};
@@ -81,8 +84,7 @@ public:
     void Goto(PierSide side, double decDegrees, double slewMs = 3000)
     {
         Settle();
-        finished_ = {};
-        running_ = {};
+        pulses_ = {};
         ra_ += 1.0;
         dec_ = decDegrees;
         pierSide_ = side;
@@ -95,6 +97,7 @@ public:
 private:
     static constexpr double kHoursPerArcsec = 1.0 / 15.0 / 3600.0;
     static constexpr double kSiderealRate = 15.041;  // arc seconds per second
+    static constexpr double kPollMs = 100.0;
     struct Pulse {
         double startMs = 0.0;
         double ms = 0.0;
@@ -115,21 +118,23 @@ private:
         now.pierSide = pierSide_;
         return now;
     }
-    // Arc seconds moved on an axis by the pulses so far.
+    // Arc seconds moved on an axis by the pulses so far: like the simulator, it carries each pulse
+    // whole, on top of the others, from its next poll on.
     double Moved(size_t axis, double ms) const
     {
-        const Pulse& p = running_[axis];
-        const double elapsed = std::clamp(ms - p.startMs, 0.0, p.ms);
-        return finished_[axis] + p.sign * kGuideRate * elapsed / 1000.0;
+        double moved = 0.0;
+        for (const Pulse& p : pulses_[axis]) {
+            const double start = std::ceil(p.startMs / kPollMs) * kPollMs;
+            moved += p.sign * kGuideRate * std::clamp(ms - start, 0.0, p.ms) / 1000.0;
+        }
+        return moved;
     }
     void Start(size_t axis, const GuidePulse& pulse, GuideDirection positive)
     {
         if (pulse.ms <= 0) return;
-        const double ms = NowMs();
-        finished_[axis] = Moved(axis, ms);
         double sign = pulse.direction == positive ? 1.0 : -1.0;
         if (axis == 1 && pierSide_ == PierSide::West) sign = -sign;
-        running_[axis] = {ms, static_cast<double>(pulse.ms), sign};
+        pulses_[axis].push_back({NowMs(), static_cast<double>(pulse.ms), sign});
     }
     // A mount that stops tracking drifts at the sidereal rate, as the simulator does.
     bool Drifting() const { return parked_ || trackingOff_; }
@@ -144,8 +149,7 @@ private:
     PierSide pierSide_;
     double ra_ = 5.5;
     double dec_;
-    std::array<double, 2> finished_{};
-    std::array<Pulse, 2> running_{};
+    std::array<std::vector<Pulse>, 2> pulses_;
     bool parked_ = false;
     bool trackingOff_ = false;
     bool away_ = false;

@@ -19,12 +19,14 @@ namespace {
 constexpr int64_t kSecond = 1000;
 constexpr double kTurnDegrees = 35.0;
 
-// The observer's record for these runs: a 200 cm focal length (0.77 arc seconds per pixel), so that
-// the simulator's guide rate, half the sidereal rate, moves the star ten pixels a second.
+// The observer's record for these runs: a 100 cm focal length, 1.55 arc seconds per pixel. The
+// simulator's guide rate, half the sidereal rate, moves the star five pixels a second, and it
+// reports its right ascension in steps of 1.5 arc seconds, a pixel here: at a finer scale the
+// simulated star would jump by more than the guiding can hold.
 tparam Record()
 {
     tparam record;
-    record.focalLength = 200.0;
+    record.focalLength = 100.0;
     record.raSpeed = 7.52;
     record.decSpeed = 7.52;
     return record;
@@ -131,11 +133,12 @@ TEST_F(IndiGuiding, TelescopeBesideTheCameraAcrossARestartAndAPark)
     // A calibration from an earlier night, west of the pier at 10 degrees of declination.
     Calibration earlier;
     earlier.mount = "Telescope Simulator";
-    earlier.ra = {0.0, 7.52 / 0.7735 * std::cos(10.0 * M_PI / 180.0) / 1000.0};
-    earlier.dec = {90.0, 7.52 / 0.7735 / 1000.0};
+    const double scale = 2 * std::atan(7.5 * 0.5 * 0.0001 / 100.0) * 180 * 3600 / M_PI;
+    earlier.ra = {0.0, 7.52 / scale * std::cos(10.0 * M_PI / 180.0) / 1000.0};
+    earlier.dec = {90.0, 7.52 / scale / 1000.0};
     earlier.decDegrees = 10.0;
     earlier.pierSide = PierSide::West;
-    earlier.arcsecPerPixel = 0.7735;
+    earlier.arcsecPerPixel = scale;
     files::KeyFile keys;
     WriteCalibration(keys, earlier);
     const std::string text = keys.Text();
