@@ -1,11 +1,13 @@
 #include "platform/indi/IndiAddress.h"
 #include "platform/indi/MountLink.h"
+#include "platform/indi/MountNotices.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <vector>
 
 namespace nuvix::indi {
 namespace {
@@ -88,6 +90,56 @@ TEST(IndiMountChoice, DriverInterfaceBits)
                               std::pair{"", std::optional<unsigned>()}, std::pair{"x", std::optional<unsigned>()},
                               std::pair{"5 ", std::optional<unsigned>()}, std::pair{"-4", std::optional<unsigned>()}}) {
         EXPECT_EQ(ParseInterfaces(text), bits) << '"' << text << '"';
+    }
+}
+
+// What each change of a mount is told as: the failures the observer must act on name the server
+// and the reason; a mount that stops following the sky is a stop; the rest is news.
+TEST(IndiMountNotices, EachChangeToldAsWhatItIs)
+{
+    using Kind = MountNotice::Kind;
+    MountCondition ready;
+    ready.link = MountLink::Ready;
+    MountCondition gone;
+    gone.link = MountLink::ServerGone;
+    gone.problem = ServerProblem::Refused;
+    MountCondition lost = gone;
+    lost.problem = ServerProblem::Lost;
+    lost.served = true;
+    MountCondition none;
+    none.link = MountLink::NoMount;
+    MountCondition parked = ready;
+    parked.parked = true;
+    parked.tracking = false;
+    MountCondition flipped = ready;
+    flipped.slewing = true;
+    flipped.pierSide = PierSide::East;
+    struct Case {
+        MountCondition before, now;
+        const char* mount;
+        std::vector<Kind> kinds;
+        const char* first;  // the first notice's box text, or its log line when it has none
+    };
+    const Case cases[] = {
+        {{}, gone, "", {Kind::Failure}, "Le serveur INDI ne répond pas : h:1 (connexion refusée)"},
+        {ready, lost, "M", {Kind::Failure}, "Le serveur INDI ne répond pas : h:1 (connexion perdue)"},
+        {lost, ready, "M", {Kind::Info}, "INDI server h:1 back, mount \"M\" ready to guide"},
+        {{}, none, "", {Kind::Failure}, "Pas de monture INDI sur h:1"},
+        {ready, none, "M", {Kind::Failure}, "Monture INDI absente : M (h:1)"},
+        {ready, parked, "M", {Kind::Halt, Kind::Halt}, "Monture parquée : plus de corrections"},
+        {parked, ready, "M", {Kind::Info, Kind::Info}, "mount \"M\" unparked"},
+        {{}, parked, "M", {Kind::Info, Kind::Halt, Kind::Halt}, "mount \"M\" ready to guide"},
+        {ready, flipped, "M", {Kind::Info, Kind::Info}, "mount \"M\" slewing: no guide pulses"},
+        {ready, ready, "M", {}, nullptr},
+    };
+    for (const Case& c : cases) {
+        const std::vector<MountNotice> notices = NoticesFor(c.before, c.now, c.mount, "h:1");
+        std::vector<Kind> kinds;
+        for (const MountNotice& n : notices)
+            kinds.push_back(n.kind);
+        EXPECT_EQ(kinds, c.kinds) << (c.first ? c.first : "nothing");
+        if (!c.first || notices.empty()) continue;
+        EXPECT_EQ(notices[0].text.empty() ? notices[0].log : notices[0].text, c.first);
     }
 }
 
