@@ -35,7 +35,7 @@ std::optional<Calibration> ReadCalibration(const files::KeyFile& keys)
     // to a degree per pixel: anything else was not written by a calibration.
     if (!mount || mount->empty() || !Within(raAngle, -360, 360) || !Within(decAngle, -360, 360) ||
         !Within(raRate, 1e-3, 1e4) || !Within(decRate, 1e-3, 1e4) || !pierSide || !Within(scale, 0.01, 3600) ||
-        (keys.GetString(group, "Declination") && !Within(declination, -90, 90))) {
+        (keys.HasKey(group, "Declination") && !Within(declination, -90, 90))) {
         return std::nullopt;
     }
     Calibration calibration;
@@ -51,14 +51,18 @@ std::optional<Calibration> ReadCalibration(const files::KeyFile& keys)
 void WriteCalibration(files::KeyFile& keys, const Calibration& calibration)
 {
     const char* group = kCalibrationGroup;
-    // Rounded: more digits would claim a precision the measure has not.
-    keys.RemoveGroup(group);
+    // Rounded: more digits would claim a precision the measure has not. The group keeps its place
+    // in the file: GLib reads an "Encoding" key in the first group as the file's own.
     keys.SetString(group, "Mount", calibration.mount);
     keys.SetDouble(group, "RaAngle", calibration.ra.angleDegrees, 2);
     keys.SetDouble(group, "RaRate", calibration.ra.ratePxPerMs * 1000.0, 4);
     keys.SetDouble(group, "DecAngle", calibration.dec.angleDegrees, 2);
     keys.SetDouble(group, "DecRate", calibration.dec.ratePxPerMs * 1000.0, 4);
-    if (calibration.decDegrees) keys.SetDouble(group, "Declination", *calibration.decDegrees, 3);
+    if (calibration.decDegrees) {
+        keys.SetDouble(group, "Declination", *calibration.decDegrees, 3);
+    } else {
+        keys.RemoveKey(group, "Declination");
+    }
     keys.SetString(group, "PierSide", PierSideName(calibration.pierSide));
     keys.SetDouble(group, "ImageScale", calibration.arcsecPerPixel);
     // The setting beside it is written once, so that the observer finds it in the file.

@@ -67,6 +67,17 @@ void KeyFile::RemoveGroup(const std::string& group)
     g_key_file_remove_group(impl_->file, group.c_str(), nullptr);
 }
 
+bool KeyFile::HasKey(const std::string& group, const std::string& key) const
+{
+    return g_key_file_has_key(impl_->file, group.c_str(), key.c_str(), nullptr);
+}
+
+void KeyFile::RemoveKey(const std::string& group, const std::string& key)
+{
+    while (g_key_file_remove_key(impl_->file, group.c_str(), key.c_str(), nullptr)) {
+    }
+}
+
 std::optional<std::string> KeyFile::GetString(const std::string& group, const std::string& key) const
 {
     StringHolder held{g_key_file_get_string(impl_->file, group.c_str(), key.c_str(), nullptr)};

@@ -25,6 +25,9 @@ public:
 
     bool HasGroup(const std::string& group) const;
     void RemoveGroup(const std::string& group);
+    bool HasKey(const std::string& group, const std::string& key) const;
+    // Every line of the key, when the file gave it more than once.
+    void RemoveKey(const std::string& group, const std::string& key);
     // Empty when the key is missing or its value is not of the type asked.
     std::optional<std::string> GetString(const std::string& group, const std::string& key) const;
     std::optional<double> GetDouble(const std::string& group, const std::string& key) const;
