@@ -40,6 +40,7 @@ public:
         record.protocol = kStellonStandard;
         SaveParams((dir_ / "campar.dat").string(), record);
         app = std::make_unique<TcamApp>(kit, bus, (dir_ / "campar.dat").string());
+        app->Context().guideServer = guideServer;
         app->InitMainWindow();
         kit.AdvanceMs(2000);
         kit.Click(Image(), 450);
@@ -77,6 +78,7 @@ public:
     sim::SimCamera camera;
     sim::SimMount mount;
     std::unique_ptr<TcamApp> app;
+    server::Transport* guideServer = nullptr;  // the guiding server's connections; null: none
 };
 
 }  // namespace nuvix::bench

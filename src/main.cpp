@@ -7,9 +7,12 @@
 #include "platform/indi/IndiPointing.h"
 #include "platform/linux/ParallelPort.h"
 #include "platform/linux/SerialLines.h"
+#include "platform/net/SocketServer.h"
 #include "platform/ports/PortBus.h"
 #include "platform/ports/PortFanOut.h"
+#include "platform/text/Translate.h"
 #include "platform/wx/WxToolkit.h"
+#include "server/ListenAddress.h"
 #include "sim/SimCamera.h"
 #include "sim/SimFaults.h"
 #include "sim/SimMount.h"
@@ -40,44 +43,51 @@ struct Options {
     std::string indiMount;   // empty: the first device that offers timed guide pulses
     std::string indiCamera;  // empty: the parallel-port camera
     std::string guideLog;
+    nuvix::server::ListenAddress server;  // the guiding server: loopback, port 4400 by default
 };
 
 void PrintUsage(std::FILE* to)
 {
-    std::fprintf(to,
-                 "Usage: nuvix [--simulate[=FAULTS]] [--parport PATH] [--serial COMn=PATH]... [--indi HOST[:PORT]]\n"
-                 "             [--indi-mount DEVICE] [--indi-camera DEVICE] [--guide-log PATH] [--help] [--version]\n"
-                 "  --simulate         use the simulated camera, sky and mount instead of the hardware\n"
-                 "  --simulate=FAULTS  the same, playing faults at times counted from the program's start,\n"
-                 "                     for example unplug-after=10s,replug-after=20s: the camera is\n"
-                 "                     unplugged during the first frame from 10 s on and powered again\n"
-                 "                     at 20 s; ra-stuck-after=T or dec-stuck-after=T: from T on that\n"
-                 "                     axis of the mount takes its corrections and does not move\n"
-                 "                     (times are whole numbers of ms, s or min); camera-angle=DEG:\n"
-                 "                     the camera turned DEG degrees against the sky; camera-mirror:\n"
-                 "                     its picture mirrored\n"
-                 "  --parport PATH     parallel port device of the camera (default %s)\n"
-                 "  --serial COMn=PATH serial line of COM1 to COM4, where the mount's corrections go\n"
-                 "                     (default /dev/ttyS0 to /dev/ttyS3; with --simulate, none)\n"
-                 "  --indi HOST[:PORT] also send the corrections as timed guide pulses to a mount on this\n"
-                 "                     INDI server (default port %d); with --simulate the simulated sky\n"
-                 "                     follows that mount's coordinates; the server of --indi-camera too\n"
-                 "  --indi-mount DEVICE\n"
-                 "                     the INDI device to guide (default: the first telescope that takes guide\n"
-                 "                     pulses; a camera's guide port only when named here; with --indi-camera,\n"
-                 "                     only the one named here is guided)\n"
-                 "  --indi-camera DEVICE\n"
-                 "                     take the frames from this camera on the INDI server instead of the\n"
-                 "                     parallel port (a webcam through indi_v4l2_ccd, an astronomy camera)\n"
-                 "  --guide-log PATH   append every guided frame to this guide log\n"
-                 "  --help             show this help and exit\n"
-                 "  --version          show the version and exit\n"
-                 "Settings are kept in campar.dat in the current directory and stored when the program ends\n"
-                 "(close box, SIGINT, SIGTERM or SIGHUP); the INDI mount's calibration in nuvix.ini beside it.\n"
-                 "Shift+click on Track calibrates the INDI mount again.\n"
-                 "Exit status: 0 normal end; 1 the display could not be opened or was lost; 2 usage error;\n"
-                 "  3 this session's settings could not be stored in campar.dat (the reason is on stderr).\n",
-                 nuvix::kDefaultParallelPort, nuvix::indi::kDefaultPort);
+    std::fprintf(
+        to,
+        "Usage: nuvix [--simulate[=FAULTS]] [--parport PATH] [--serial COMn=PATH]... [--indi HOST[:PORT]]\n"
+        "             [--indi-mount DEVICE] [--indi-camera DEVICE] [--guide-log PATH] [--server [ADDR:]PORT|off]\n"
+        "             [--help] [--version]\n"
+        "  --simulate         use the simulated camera, sky and mount instead of the hardware\n"
+        "  --simulate=FAULTS  the same, playing faults at times counted from the program's start,\n"
+        "                     for example unplug-after=10s,replug-after=20s: the camera is\n"
+        "                     unplugged during the first frame from 10 s on and powered again\n"
+        "                     at 20 s; ra-stuck-after=T or dec-stuck-after=T: from T on that\n"
+        "                     axis of the mount takes its corrections and does not move\n"
+        "                     (times are whole numbers of ms, s or min); camera-angle=DEG:\n"
+        "                     the camera turned DEG degrees against the sky; camera-mirror:\n"
+        "                     its picture mirrored\n"
+        "  --parport PATH     parallel port device of the camera (default %s)\n"
+        "  --serial COMn=PATH serial line of COM1 to COM4, where the mount's corrections go\n"
+        "                     (default /dev/ttyS0 to /dev/ttyS3; with --simulate, none)\n"
+        "  --indi HOST[:PORT] also send the corrections as timed guide pulses to a mount on this\n"
+        "                     INDI server (default port %d); with --simulate the simulated sky\n"
+        "                     follows that mount's coordinates; the server of --indi-camera too\n"
+        "  --indi-mount DEVICE\n"
+        "                     the INDI device to guide (default: the first telescope that takes guide\n"
+        "                     pulses; a camera's guide port only when named here; with --indi-camera,\n"
+        "                     only the one named here is guided)\n"
+        "  --indi-camera DEVICE\n"
+        "                     take the frames from this camera on the INDI server instead of the\n"
+        "                     parallel port (a webcam through indi_v4l2_ccd, an astronomy camera)\n"
+        "  --guide-log PATH   append every guided frame to this guide log\n"
+        "  --server [ADDR:]PORT\n"
+        "                     where imaging programs (Ekos, NINA, CCDciel...) reach the guiding\n"
+        "                     server (default 127.0.0.1:4400, this computer only; when the port is\n"
+        "                     taken, the next free one); --server off: no server\n"
+        "  --help             show this help and exit\n"
+        "  --version          show the version and exit\n"
+        "Settings are kept in campar.dat in the current directory and stored when the program ends\n"
+        "(close box, SIGINT, SIGTERM or SIGHUP); the INDI mount's calibration in nuvix.ini beside it.\n"
+        "Shift+click on Track calibrates the INDI mount again.\n"
+        "Exit status: 0 normal end; 1 the display could not be opened or was lost; 2 usage error;\n"
+        "  3 this session's settings could not be stored in campar.dat (the reason is on stderr).\n",
+        nuvix::kDefaultParallelPort, nuvix::indi::kDefaultPort);
 }
 
 // "COMn=PATH" into the options; false when it is not that.
@@ -138,6 +148,13 @@ std::optional<Options> ParseCommandLine(int argc, char** argv, int& exitCode)
             options.indiCamera = *camera;
         } else if (const auto log = TakeValue("--guide-log", argc, argv, i)) {
             options.guideLog = *log;
+        } else if (const auto server = TakeValue("--server", argc, argv, i)) {
+            const std::optional<nuvix::server::ListenAddress> parsed = nuvix::server::ParseListenAddress(*server);
+            if (parsed) {
+                options.server = *parsed;
+            } else {
+                problem = "--server needs PORT, ADDR:PORT (port 1 to 65535) or off, not '" + *server + "'";
+            }
         } else if (arg == "--help") {
             PrintUsage(stdout);
             exitCode = 0;
@@ -152,7 +169,7 @@ std::optional<Options> ParseCommandLine(int argc, char** argv, int& exitCode)
             if (arg.rfind("--serial", 0) == 0) {
                 problem = "--serial needs COM1 to COM4, '=' and a device path, after '" + arg + "'";
             }
-            if (arg.rfind("--indi", 0) == 0 || arg.rfind("--guide-log", 0) == 0) {
+            if (arg.rfind("--indi", 0) == 0 || arg.rfind("--guide-log", 0) == 0 || arg.rfind("--server", 0) == 0) {
                 problem = "a value is needed after '" + arg + "'";
             }
         }
@@ -183,6 +200,7 @@ extern "C" void OnQuitSignal(int)
 
 int main(int argc, char** argv)
 {
+    nuvix::UseObserverLanguage(nuvix::CatalogueDirectory(NUVIX_LOCALE_FROM_PROGRAM));
     int exitCode = 0;
     const std::optional<Options> options = ParseCommandLine(argc, argv, exitCode);
     if (!options) return exitCode;
@@ -244,7 +262,21 @@ int main(int argc, char** argv)
     sigaction(SIGHUP, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    // The guiding server listens before the windows exist, and outlives them.
+    std::unique_ptr<nuvix::net::SocketServer> guideServer;
+    if (options->server.enabled) {
+        nuvix::net::Listening listening = nuvix::net::SocketServer::Start(options->server);
+        guideServer = std::move(listening.server);
+        if (!guideServer) {
+            std::fprintf(stderr, "nuvix: guiding server off: %s\n", listening.problem.c_str());
+        } else if (guideServer->Port() != options->server.port) {
+            std::fprintf(stderr, "nuvix: port %d is taken: the guiding server listens on %s:%d\n", options->server.port,
+                         guideServer->Host().c_str(), guideServer->Port());
+        }
+    }
+
     nuvix::TcamApp app(toolkit, bus);
+    app.Context().guideServer = guideServer.get();
     app.Context().serial = &serialLines;
     app.Context().guidePulses = indiMount;
     if (indi && indi->Camera()) app.Context().frameSource = indi->Camera();

@@ -37,6 +37,12 @@ expect 2 --guide-log
 expect 2 --guide-log=
 expect 2 --parport=
 expect 2 --parport ""
+expect 2 --server
+expect 2 --server 0
+expect 2 --server 65536
+expect 2 --server on
+expect 2 --server "::1:4400"
+expect 2 --server=localhost:
 expect 2 --simulate=bogus-after=1s
 expect 2 --simulate=replug-after=1s
 expect 2 --simulate=unplug-after=10
@@ -57,7 +63,7 @@ reason /dev/null "/dev/null is not a parallel port device"
 reason /nonexistent/parport7 "/nonexistent/parport7 does not exist (is the ppdev module loaded?)"
 "$nuvix" --help | grep -q -- "--serial COMn=PATH" || { echo "--serial missing from the help"; fail=1; }
 "$nuvix" --help | grep -q "3 this session.s settings could not be stored" || { echo "exit status 3 missing from the help"; fail=1; }
-for option in "--indi HOST\[:PORT\]" "--indi-mount DEVICE" "--indi-camera DEVICE" "--guide-log PATH"; do
+for option in "--indi HOST\[:PORT\]" "--indi-mount DEVICE" "--indi-camera DEVICE" "--guide-log PATH" "--server \[ADDR:\]PORT"; do
   "$nuvix" --help | grep -q -- "$option" || { echo "$option missing from the help"; fail=1; }
 done
 [ "$("$nuvix" --version)" = "Nuvix $version" ] || { echo "version line is not \"Nuvix $version\""; fail=1; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package, unpacked into a throw-away root: the program tells the package's
 # version and runs on the simulator, the menu entries, the AppStream metadata, the icons and
-# the manual page are valid and agree with each other, and lintian finds nothing to warn of.
+# the manual page are valid and agree with each other, lintian finds nothing to warn of, and the
+# program speaks English under an English locale.
 set -u
 deb=$1
 root=$(mktemp -d)
@@ -56,6 +57,16 @@ mkdir -p "$home"
   '"$1" --simulate & pid=$!; sleep 3; kill -TERM $pid; wait $pid' sh "$root/usr/bin/nuvix" >/dev/null 2>&1) ||
   problem "nuvix --simulate did not end cleanly on SIGTERM"
 [ "$(stat -c %s "$home/campar.dat" 2>/dev/null)" = 106 ] || problem "campar.dat was not stored in the current directory"
+
+# In English, the installed program finds its catalogue beside itself: a settings file it may
+# not replace is told in English at the end (and the French catalogue is there for LANGUAGE=fr:en).
+[ -f "$root/usr/share/locale/fr/LC_MESSAGES/nuvix.mo" ] || problem "no French catalogue"
+english=$root/english
+mkdir -p "$english" && cp "$home/campar.dat" "$english/" && chmod 444 "$english/campar.dat"
+(cd "$english" && LANG=en_US.UTF-8 xvfb-run -a -s "-screen 0 1024x768x24" sh -c \
+  '"$1" --simulate & pid=$!; sleep 3; kill -TERM $pid; wait $pid' sh "$root/usr/bin/nuvix" >/dev/null 2>"$english/err")
+grep -qx "nuvix: settings not stored: campar.dat is write-protected" "$english/err" ||
+  problem "the installed program did not speak English under LANG=en_US.UTF-8:"$'\n'"$(cat "$english/err")"
 
 [ $fail -eq 0 ] && echo "package: $(basename "$deb") checked"
 exit $fail

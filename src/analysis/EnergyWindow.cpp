@@ -1,5 +1,6 @@
 #include "analysis/EnergyWindow.h"
 
+#include "platform/text/Translate.h"
 #include "platform/ui/Toolkit.h"
 
 #include <algorithm>
@@ -21,8 +22,8 @@ constexpr int kTimeRows = 20;
 constexpr int kTimeLine = 445;
 
 constexpr ui::ControlPlacement kControls[] = {
-    {specwin::kSuspendButton, ui::ControlKind::PushButton, "Suspend", 10, 385, 80, 20},
-    {specwin::kResetButton, ui::ControlKind::PushButton, "Reset", 10, 415, 80, 20},
+    {specwin::kSuspendButton, ui::ControlKind::PushButton, TrLater("Suspend"), 10, 385, 80, 20},
+    {specwin::kResetButton, ui::ControlKind::PushButton, TrLater("Reset"), 10, 415, 80, 20},
 };
 
 void Count(std::array<int32_t, specwin::kBins>& counts, int32_t error)
@@ -50,7 +51,7 @@ const ui::CommandEntry<specwin> specwin::kCommands[] = {
 
 specwin::specwin(ui::Toolkit& toolkit, ui::Window& owner, gfx::Point topLeft, TrackingState& tracking,
                  const SharedDrawing& drawing)
-    : ui::Window(toolkit, &owner, "Energie", ui::WindowStyle::Popup,
+    : ui::Window(toolkit, &owner, Tr("Energie"), ui::WindowStyle::Popup,
                  gfx::Rect::FromSize(topLeft.x, topLeft.y, kWidth, kHeight), false),
       tracking_(tracking),
       drawing_(drawing),
@@ -101,9 +102,9 @@ void specwin::DrawElapsedTime(gfx::Canvas& back)
     const auto seconds = static_cast<int32_t>(MillisecondsSince(guidingStart_, clock_.ElapsedMilliseconds()) / 1000);
     const int32_t hours = seconds / 3600;
     const int32_t minutes = (seconds - 3600 * hours) / 60;
-    back.DrawText({10, kTimeLine}, std::to_string(hours) + "h");
-    back.DrawText({40, kTimeLine}, std::to_string(minutes) + "mn");
-    back.DrawText({70, kTimeLine}, std::to_string(seconds - 3600 * hours - 60 * minutes) + "s");
+    back.DrawText({10, kTimeLine}, TrFill("%sh", {std::to_string(hours)}));
+    back.DrawText({40, kTimeLine}, TrFill("%smn", {std::to_string(minutes)}));
+    back.DrawText({70, kTimeLine}, TrFill("%ss", {std::to_string(seconds - 3600 * hours - 60 * minutes)}));
 }
 
 void specwin::Paint(gfx::Canvas& canvas)
@@ -121,10 +122,10 @@ void specwin::CmSuspend()
 {
     ui::Control& button = *FindControl(kSuspendButton);
     if (!tracking_.guidingSuspended) {
-        button.SetText("Re-start");
+        button.SetText(Tr("Re-start"));
         pausedElapsed_ = MillisecondsSince(guidingStart_, clock_.ElapsedMilliseconds());
     } else {
-        button.SetText("Suspend");
+        button.SetText(Tr("Suspend"));
         // The clock goes on from where it stopped.
         guidingStart_ = MillisecondsBefore(clock_.ElapsedMilliseconds(), pausedElapsed_);
     }

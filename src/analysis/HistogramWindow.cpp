@@ -1,4 +1,5 @@
 #include "analysis/HistogramWindow.h"
+#include "platform/text/Translate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -84,8 +85,8 @@ void THistwin::Render()
     back.SetFont(drawing_.smallFont.get());
     back.DrawText({42, 3}, std::to_string(analysis_.peakLevel));
     back.DrawText({150, 3}, std::to_string(analysis_.population));
-    back.DrawText({15, 3}, "max :");
-    back.DrawText({90, 3}, "Population :");
+    back.DrawText({15, 3}, Tr("max :"));
+    back.DrawText({90, 3}, Tr("Population :"));
     back.SetTextColor(kCaretColour);
     back.DrawText({3 * marker + 7, kHistogramBase + 1}, "^");
 

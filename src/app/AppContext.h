@@ -3,9 +3,11 @@
 #include "app/AppState.h"
 #include "camera/FrameSource.h"
 #include "guiding/GuidePulseSink.h"
+#include "guiding/GuidedFrameListener.h"
 #include "image/FramePipeline.h"
 #include "platform/ports/PortBus.h"
 #include "platform/ports/SerialPorts.h"
+#include "server/Transport.h"
 
 #include <string>
 
@@ -26,6 +28,10 @@ struct AppContext {
     GuidePulseSink* guidePulses = nullptr;
     // Where guided frames are logged; empty: no log.
     std::string guideLogPath = {};
+    // The guiding server's connections; null: no server.
+    server::Transport* guideServer = nullptr;
+    // Told of every frame the correction output handles; set by the application.
+    GuidedFrameListener* guidedFrames = nullptr;
 };
 
 }  // namespace nuvix

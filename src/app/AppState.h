@@ -4,6 +4,7 @@
 #include "camera/FrameSource.h"
 #include "capture/PhotoSeries.h"
 #include "guiding/CorrectionOutput.h"
+#include "guiding/GuideOutputPolicy.h"
 #include "guiding/StarPosition.h"
 #include "guiding/TrackingState.h"
 #include "image/FramePipeline.h"
@@ -39,6 +40,7 @@ struct AppState {
     AnalysisResults analysis;
     StarReading star;  // the guide star as measured on the latest frame
     CorrectionOutput output;
+    GuideOutputPolicy guideOutput;  // written by the guiding server's clients
     IntegrationState integration;
     SeriesState series;
     ParameterState parameters;

@@ -1,6 +1,7 @@
 // The camera-setting panel of the main window: its commands and its texts.
 #include "app/ExposureDisplay.h"
 #include "app/NuvixMainWindow.h"
+#include "platform/text/Translate.h"
 #include "platform/ui/Toolkit.h"
 
 #include <string>
@@ -127,12 +128,12 @@ void NuvixMainWindow::RefreshSettingsDisplay()
         int x, y, width;
     };
     const LabelBox boxes[] = {
-        {"Exposition", 380, 10, 50},
-        {"Contraste", 380, 61, 50},
-        {"White Bal.", 380, 111, 50},
-        {"Seuil manuel", 375, 172, 50},
-        {"Auto", 470, 128, 50},
-        {"Manuel", 470, 192, 50},
+        {Tr("Exposition"), 380, 10, 50},
+        {Tr("Contraste"), 380, 61, 50},
+        {Tr("White Bal."), 380, 111, 50},
+        {Tr("Seuil manuel"), 375, 172, 50},
+        {Tr("Auto"), 470, 128, 50},
+        {Tr("Manuel"), 470, 192, 50},
         {exposureText_, 380, 30, 58},
         {std::to_string(state_.camera.contrast), 385, 80, 50},
         {std::to_string(state_.camera.whiteBalance), 385, 130, 50},

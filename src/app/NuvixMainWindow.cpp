@@ -2,6 +2,7 @@
 
 #include "app/NuvixWindow.h"
 #include "params/ParamSession.h"
+#include "platform/text/Translate.h"
 #include "platform/ui/Toolkit.h"
 
 #include <cstdio>
@@ -24,14 +25,14 @@ gfx::Rect MainWindowRect(const ui::ScreenMetrics& m)
 constexpr ui::ControlPlacement kPanelControls[] = {
     {342, ui::ControlKind::PushButton, "+", 340, 10, 25, 16},
     {343, ui::ControlKind::PushButton, "-", 340, 28, 25, 16},
-    {350, ui::ControlKind::PushButton, "1s", 440, 28, 25, 16},
-    {351, ui::ControlKind::PushButton, "2s", 470, 28, 25, 16},
-    {362, ui::ControlKind::PushButton, "4s", 500, 28, 25, 16},
+    {350, ui::ControlKind::PushButton, TrLater("1s"), 440, 28, 25, 16},
+    {351, ui::ControlKind::PushButton, TrLater("2s"), 470, 28, 25, 16},
+    {362, ui::ControlKind::PushButton, TrLater("4s"), 500, 28, 25, 16},
     {344, ui::ControlKind::PushButton, "+", 340, 60, 25, 16},
     {345, ui::ControlKind::PushButton, "-", 340, 78, 25, 16},
     {366, ui::ControlKind::PushButton, "100", 450, 60, 35, 16},
     {367, ui::ControlKind::PushButton, "180", 450, 78, 35, 16},
-    {363, ui::ControlKind::PushButton, "Max", 490, 60, 35, 32},
+    {363, ui::ControlKind::PushButton, TrLater("Max"), 490, 60, 35, 32},
     {340, ui::ControlKind::PushButton, "+", 340, 110, 25, 16},
     {341, ui::ControlKind::PushButton, "-", 340, 128, 25, 16},
     {346, ui::ControlKind::PushButton, "+", 340, 172, 25, 16},
@@ -108,7 +109,11 @@ bool NuvixMainWindow::StoreParameters()
         record.contrast = state_.camera.contrast;
         record.whiteBalance = state_.camera.whiteBalance;
         const SaveResult& saved = EndParamSession(context_.paramFile, record, parameters.file);
-        if (!saved.saved) std::fprintf(stderr, "nuvix: paramètres non enregistrés : %s\n", saved.reason.c_str());
+        // The observer's message, repeated for the exit status 3; in the observer's language, as the
+        // reason is.
+        if (!saved.saved) {
+            std::fprintf(stderr, "nuvix: %s\n", TrFill("paramètres non enregistrés : %s", {saved.reason}).c_str());
+        }
     }
     return parameters.file.endOfRun->saved;
 }
@@ -118,8 +123,8 @@ void NuvixMainWindow::CloseRequested()
     // Stored while the window is still up, so that a failure can be shown before the program ends.
     const bool alreadyStored = state_.parameters.file.endOfRun.has_value();
     if (!StoreParameters() && !alreadyStored) {
-        Kit().MessageBox(this, "Paramètres non enregistrés : " + state_.parameters.file.endOfRun->reason + ".",
-                         "Paramètres");
+        Kit().MessageBox(this, TrFill("Paramètres non enregistrés : %s.", {state_.parameters.file.endOfRun->reason}),
+                         Tr("Paramètres"));
     }
     ui::Window::CloseRequested();
 }

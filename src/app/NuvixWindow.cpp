@@ -23,12 +23,12 @@ constexpr gfx::Rect kImageWindowRect = gfx::Rect::FromSize(1, 4, 320, 460);
 
 // The check boxes carry no text: their labels are painted beside them.
 constexpr ui::ControlPlacement kControls[] = {
-    {452, ui::ControlKind::PushButton, "Acq Noir", 10, 248, 75, 20},
+    {452, ui::ControlKind::PushButton, TrLater("Acq Noir"), 10, 248, 75, 20},
     {453, ui::ControlKind::CheckBox, "", 10, 271, 13, 13},
-    {454, ui::ControlKind::PushButton, "Param", 10, 290, 75, 20},
-    {455, ui::ControlKind::PushButton, "Photo", 10, 315, 75, 20},
+    {454, ui::ControlKind::PushButton, TrLater("Param"), 10, 290, 75, 20},
+    {455, ui::ControlKind::PushButton, TrLater("Photo"), 10, 315, 75, 20},
     {449, ui::ControlKind::CheckBox, "", 10, 340, 13, 13},
-    {450, ui::ControlKind::PushButton, "Track", 10, 360, 75, 30},
+    {450, ui::ControlKind::PushButton, TrLater("Track"), 10, 360, 75, 30},
 };
 
 // A value restored from the file stays within what the exposure control can reach.
@@ -63,7 +63,7 @@ NuvixWindow::NuvixWindow(ui::Toolkit& toolkit, AppContext& context, NuvixMainWin
     if (allocated) {
         nuvix::ResetIntegration(buffers_, state_.integration);
     } else {
-        toolkit.MessageBox(this, "Erreur Mémoire", "ERREUR");
+        toolkit.MessageBox(this, Tr("Erreur Mémoire"), Tr("ERREUR"));
     }
     LoadParameters();
 
@@ -124,9 +124,10 @@ void NuvixWindow::CreateGuidingWindows()
         mountGuider_ = std::make_unique<MountGuider>(*context_.guidePulses, guidingEvents_, state_.parameters.settings);
     }
     state_.acquisition.camera = camera_.Name();
-    const CorrectionLinks links{state_.tracking,  state_.parameters, state_.output,      context_.bus,
-                                kit.GetClock(),   *trackwin_,        state_.analysis,    state_.star,
-                                state_.acquisition, guidingEvents_,  mountGuider_.get(), guideLog_.get()};
+    const CorrectionLinks links{state_.tracking,     state_.parameters,    state_.output,      context_.bus,
+                                kit.GetClock(),      *trackwin_,           state_.analysis,    state_.star,
+                                state_.acquisition,  guidingEvents_,       mountGuider_.get(), guideLog_.get(),
+                                &state_.guideOutput, context_.guidedFrames};
     optowin_ = std::make_unique<TOptowin>(kit, mainWindow_, links, drawing);
 }
 
@@ -181,7 +182,7 @@ void NuvixWindow::CmReticle()
 void NuvixWindow::CmDarkFrame()
 {
     buffers_.darkRequested = true;
-    darkButton_->SetText("En cours");
+    darkButton_->SetText(Tr("En cours"));
 }
 
 void NuvixWindow::CmUseDark()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "analysis/HistogramWindow.h"
 #include "analysis/EnergyWindow.h"
+#include "analysis/HistogramWindow.h"
 #include "app/AppContext.h"
 #include "camera/CameraLink.h"
 #include "camera/ParallelCamera.h"
@@ -62,6 +62,7 @@ public:
     float ExposureMs() const { return exposureMs_; }
     int32_t LastFrameEnd() const { return lastFrameEnd_; }
     bool ReticleOn() const { return reticleOn_; }
+    bool CameraAnswering() const { return cameraAnswering_; }
     Trackwin& Indicators() { return *trackwin_; }
     TOptowin& DeltaPanel() { return *optowin_; }
     // Where the guiding tells what it does (calibration, guided frames, changes of state): the

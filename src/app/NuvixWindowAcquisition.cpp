@@ -6,6 +6,7 @@
 #include "camera/ExposureTiming.h"
 #include "guiding/StarAnalysis.h"
 #include "image/LiveView.h"
+#include "platform/text/Translate.h"
 #include "platform/ui/Toolkit.h"
 
 #include <algorithm>
@@ -43,14 +44,14 @@ void NuvixWindow::Timer(int id)
         firstTick_ = false;
         std::string& pending = state_.parameters.pendingMessage;
         if (!pending.empty()) {
-            Kit().MessageBox(this, pending, "Paramètres");
+            Kit().MessageBox(this, pending, Tr("Paramètres"));
             pending.clear();
         }
         if (state_.cameraPresent) {
             const CameraGreeting greeting = camera_.Greeting();
             Kit().MessageBox(this, greeting.text, greeting.caption);
         } else {
-            Kit().MessageBox(this, "Pas de caméra", "Erreur");
+            Kit().MessageBox(this, Tr("Pas de caméra"), Tr("Erreur"));
         }
         return;
     }
@@ -125,7 +126,7 @@ void NuvixWindow::CameraStoppedAnswering()
 {
     // The picture of the last complete frame stays; the observer is told once per loss.
     cameraLostAt_ = link_.clock.ElapsedMilliseconds();
-    if (cameraAnswering_) Kit().MessageBox(this, "La caméra ne répond plus", "Erreur");
+    if (cameraAnswering_) Kit().MessageBox(this, Tr("La caméra ne répond plus"), Tr("Erreur"));
     cameraAnswering_ = false;
 }
 
@@ -144,7 +145,7 @@ void NuvixWindow::AnalyseFrame(const FrameBytes& frame)
 
 void NuvixWindow::DarkFrameTaken()
 {
-    darkButton_->SetText("Acq noir");
+    darkButton_->SetText(Tr("Acq noir"));
 }
 
 }  // namespace nuvix

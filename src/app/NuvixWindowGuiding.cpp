@@ -19,7 +19,7 @@ void NuvixWindow::CmTrack()
 {
     if (mountGuider_ && mountGuider_->Calibrating()) {
         mountGuider_->StopCalibration();
-        trackButton_->SetText("Track");
+        trackButton_->SetText(Tr("Track"));
         ShowMountStatus();
         return;
     }
@@ -47,7 +47,7 @@ void NuvixWindow::ToggleTracking()
 {
     // The button names what the next click does.
     TrackingState& tracking = state_.tracking;
-    trackButton_->SetText(tracking.trackingOn ? "Track" : "Track OFF");
+    trackButton_->SetText(tracking.trackingOn ? Tr("Track") : Tr("Track OFF"));
     energy_->Show(!tracking.trackingOn);
     if (!tracking.trackingOn) energy_->ResetStatistics();
     tracking.ToggleGuiding();
@@ -62,10 +62,10 @@ void NuvixWindow::BeginCalibration()
     setup.lockY = star.y;
     std::string why;
     if (!mountGuider_->BeginCalibration(setup, star, why)) {
-        Kit().MessageBox(this, Tr("Calibration impossible : ") + why, Tr("Erreur"));
+        Kit().MessageBox(this, TrFill("Calibration impossible : %s", {why}), Tr("Erreur"));
         return;
     }
-    trackButton_->SetText("Track OFF");
+    trackButton_->SetText(Tr("Track OFF"));
     ShowMountStatus();
 }
 
@@ -79,10 +79,11 @@ void NuvixWindow::CalibrationStep()
     if (outcome == CalibrationRun::State::Succeeded) {
         ToggleTracking();
         const std::string problem = mountGuider_->TakeStoreProblem();
-        if (!problem.empty()) Kit().MessageBox(this, Tr("Calibration non enregistrée : ") + problem, Tr("Erreur"));
+        if (!problem.empty())
+            Kit().MessageBox(this, TrFill("Calibration non enregistrée : %s", {problem}), Tr("Erreur"));
     } else if (outcome == CalibrationRun::State::Failed) {
-        trackButton_->SetText("Track");
-        Kit().MessageBox(this, Tr("Calibration échouée : ") + mountGuider_->FailureText(), Tr("Erreur"));
+        trackButton_->SetText(Tr("Track"));
+        Kit().MessageBox(this, TrFill("Calibration échouée : %s", {mountGuider_->FailureText()}), Tr("Erreur"));
     }
 }
 

@@ -1,9 +1,11 @@
 #include "app/TcamApp.h"
 
+#include "app/ServerBridge.h"
+
 namespace nuvix {
 
 TcamApp::TcamApp(ui::Toolkit& toolkit, PortBus& bus, std::string paramFile)
-    : toolkit_(toolkit), context_{state_, bus, std::move(paramFile)}
+    : toolkit_(toolkit), context_{state_, bus, std::move(paramFile)}, alerts_(toolkit)
 {
 }
 
@@ -14,13 +16,24 @@ TcamApp::~TcamApp()
 
 void TcamApp::InitMainWindow()
 {
-    mainWindow_ = std::make_unique<NuvixMainWindow>(toolkit_, context_, kMainWindowCaption);
+    if (context_.guideServer) {
+        server_ = std::make_unique<ServerBridge>(context_, *context_.guideServer, kMainWindowCaption);
+        context_.guidedFrames = server_.get();
+        alerts_.SetListener([this](const std::string& text, const std::string& caption) {
+            if (server_) server_->Alert(text, caption);
+        });
+    }
+    mainWindow_ = std::make_unique<NuvixMainWindow>(server_ ? alerts_ : toolkit_, context_, kMainWindowCaption);
     mainWindow_->Create();
+    if (server_) server_->Attach(*mainWindow_);
 }
 
 void TcamApp::CloseMainWindow()
 {
+    if (server_) server_->Detach();
     mainWindow_.reset();
+    context_.guidedFrames = nullptr;
+    server_.reset();
 }
 
 void TcamApp::StoreParameters()

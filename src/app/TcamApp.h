@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AlertRelay.h"
 #include "app/AppContext.h"
 #include "app/AppState.h"
 #include "app/NuvixMainWindow.h"
@@ -16,6 +17,8 @@ inline constexpr const char* kParameterFileName = "campar.dat";
 
 // The application: it owns every shared value and the main window. A test builds one over
 // the headless toolkit, drives it and throws it away; the next starts clean.
+class ServerBridge;
+
 class TcamApp {
 public:
     TcamApp(ui::Toolkit& toolkit, PortBus& bus, std::string paramFile = kParameterFileName);
@@ -40,6 +43,9 @@ private:
     ui::Toolkit& toolkit_;
     AppState state_;
     AppContext context_;
+    // With the guiding server: its clients hear the message boxes too.
+    AlertRelay alerts_;
+    std::unique_ptr<ServerBridge> server_;
     std::unique_ptr<NuvixMainWindow> mainWindow_;
 };
 

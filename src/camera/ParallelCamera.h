@@ -2,6 +2,7 @@
 
 #include "camera/CameraLink.h"
 #include "camera/FrameSource.h"
+#include "platform/text/Translate.h"
 
 namespace nuvix {
 
@@ -12,7 +13,7 @@ public:
     explicit ParallelCamera(CameraLink& link) : link_(link) {}
 
     bool Detect() override;
-    CameraGreeting Greeting() const override { return {"Mode bidirectionnel", "Quickcam sur LPT1"}; }
+    CameraGreeting Greeting() const override { return {Tr("Mode bidirectionnel"), Tr("Quickcam sur LPT1")}; }
     bool UploadSettings(const CameraSettings& settings) override;
     FrameArrival ReadFrame(float exposureMs, FrameBytes& target) override;
     void PulseReset() override;

@@ -1,5 +1,6 @@
 #include "capture/IntegrationWindow.h"
 
+#include "platform/text/Translate.h"
 #include "platform/ui/Toolkit.h"
 
 #include <limits>
@@ -14,14 +15,14 @@ constexpr const char* kSaveName = "buffer.bmp";
 // The check boxes carry no text: their captions are painted beside them.
 constexpr ui::ControlPlacement kControls[] = {
     {compwin::kShowAverageBox, ui::ControlKind::CheckBox, "", 15, 40, 13, 13},
-    {compwin::kResetButton, ui::ControlKind::PushButton, "RAZ", 15, 90, 60, 20},
+    {compwin::kResetButton, ui::ControlKind::PushButton, TrLater("RAZ"), 15, 90, 60, 20},
     {compwin::kGainUp, ui::ControlKind::PushButton, "+", 10, 180, 25, 16},
     {compwin::kGainDown, ui::ControlKind::PushButton, "-", 10, 200, 25, 16},
     {compwin::kGainBox, ui::ControlKind::CheckBox, "", 15, 230, 13, 13},
     {compwin::kStretchBox, ui::ControlKind::CheckBox, "", 15, 250, 13, 13},
     {compwin::kToleranceUp, ui::ControlKind::PushButton, "+", 10, 350, 25, 16},
     {compwin::kToleranceDown, ui::ControlKind::PushButton, "-", 10, 370, 25, 16},
-    {compwin::kSaveButton, ui::ControlKind::PushButton, "Sauve", 15, 415, 60, 30},
+    {compwin::kSaveButton, ui::ControlKind::PushButton, TrLater("Sauve"), 15, 415, 60, 30},
 };
 
 constexpr gfx::Rect kGroupFrames[] = {{5, 23, 90, 120}, {5, 158, 90, 280}, {5, 310, 90, 395}};
@@ -31,7 +32,8 @@ struct PlainCaption {
     const char* text;
 };
 constexpr PlainCaption kCaptions[] = {
-    {35, 38, "Voir"}, {15, 60, "N:"}, {50, 180, "Gain"}, {35, 228, "X Gain"}, {35, 248, "Stretch"}, {25, 325, "pixels"},
+    {35, 38, TrLater("Voir")},    {15, 60, TrLater("N:")},       {50, 180, TrLater("Gain")},
+    {35, 228, TrLater("X Gain")}, {35, 248, TrLater("Stretch")}, {25, 325, TrLater("pixels")},
 };
 
 }  // namespace
@@ -50,7 +52,7 @@ const ui::CommandEntry<compwin> compwin::kCommands[] = {
 
 compwin::compwin(ui::Toolkit& toolkit, ui::Window* owner, gfx::Point mainWindowCorner, IntegrationState& integration,
                  PictureOwner& pictures)
-    : ui::Window(toolkit, owner, "Addition", ui::WindowStyle::Popup,
+    : ui::Window(toolkit, owner, Tr("Addition"), ui::WindowStyle::Popup,
                  gfx::Rect::FromSize(mainWindowCorner.x - kWidth - 1, mainWindowCorner.y, kWidth, kHeight)),
       integration_(integration),
       pictures_(pictures)
@@ -66,13 +68,13 @@ void compwin::Paint(gfx::Canvas& canvas)
     for (const gfx::Rect& frame : kGroupFrames)
         canvas.DrawRectangle(frame);
 
-    DrawLabel(25, 15, 50, " Buffer");
-    DrawLabel(30, 150, 40, " Visu");
-    DrawLabel(10, 302, 74, " Tolerance");
+    DrawLabel(25, 15, 50, Tr(" Buffer"));
+    DrawLabel(30, 150, 40, Tr(" Visu"));
+    DrawLabel(10, 302, 74, Tr(" Tolerance"));
     canvas.SetTextColor(kYellow);
     canvas.SetBackgroundMode(gfx::BackgroundMode::Transparent);
     for (const PlainCaption& c : kCaptions)
-        canvas.DrawText({c.x, c.y}, c.text);
+        canvas.DrawText({c.x, c.y}, Tr(c.text));
     // N comes with the next frame.
     DrawSettings();
 }
@@ -160,7 +162,7 @@ void compwin::CmToleranceDown()
 void compwin::CmSave()
 {
     const files::ReplaceResult saved = pictures_.SaveImage(kSaveName);
-    if (!saved.written) Kit().MessageBox(this, "Image non enregistrée : " + saved.reason + ".", "Erreur");
+    if (!saved.written) Kit().MessageBox(this, TrFill("Image non enregistrée : %s.", {saved.reason}), Tr("Erreur"));
 }
 
 }  // namespace nuvix

@@ -1,6 +1,7 @@
 #include "capture/PhotoDialog.h"
 
 #include "platform/clock/Clock.h"
+#include "platform/text/Translate.h"
 #include "platform/ui/Toolkit.h"
 #include "resources/DialogTemplates.h"
 
@@ -13,7 +14,6 @@ namespace nuvix {
 namespace {
 
 constexpr const char* kDefaultBaseName = "Capture.bmp";
-constexpr const char* kFailureText = "Échec écriture";
 
 // Where a default base name and a typed title are placed.
 std::string ProcessDirectory()
@@ -70,17 +70,17 @@ void tphotowin::ShowRunning()
     Item(kCounterText).Show(true);
     Item(kUnitList).Show(false);
     Item(kBrowseButton).Show(false);
-    Item(kStartStopButton).SetText("Stop");
+    Item(kStartStopButton).SetText(Tr("Stop"));
     RefreshCounter(integration_.frameCount);
 }
 
 void tphotowin::ShowIdle()
 {
     ui::Control& units = Item(kUnitList);
-    for (std::string_view name : kSeriesUnitNames)
-        units.AddItem(std::string(name));
+    for (const char* name : kSeriesUnitNames)
+        units.AddItem(Tr(name));
     units.SetSelection(SeriesUnitIndex(parameters_.params->photoIntervalUnit));
-    Item(kStartStopButton).SetText("Commencer");
+    Item(kStartStopButton).SetText(Tr("Commencer"));
     Item(kUnitText).Show(false);
     Item(kCounterText).Show(false);
     // A new series numbers its pictures from 0; the sum itself is kept.
@@ -92,9 +92,9 @@ void tphotowin::RefreshCounter(int32_t n)
     if (!IsCreated()) return;
     // A picture that could not be written shows in the unit's place until one is written again:
     // the number's static reaches past the dialog's edge and has no room for more.
-    const std::string_view unit = kSeriesUnitNames[SeriesUnitIndex(parameters_.params->photoIntervalUnit)];
-    Item(kUnitText).SetText(series_.lastPictureFailed ? kFailureText : std::string(unit));
-    Item(kCounterText).SetText("N°: " + std::to_string(n));
+    const char* unit = kSeriesUnitNames[SeriesUnitIndex(parameters_.params->photoIntervalUnit)];
+    Item(kUnitText).SetText(series_.lastPictureFailed ? Tr("Échec écriture") : Tr(unit));
+    Item(kCounterText).SetText(TrFill("N°: %s", {std::to_string(n)}));
 }
 
 bool tphotowin::Command(int id, int code)
@@ -150,8 +150,8 @@ void tphotowin::ReportFailure(const files::ReplaceResult& outcome)
     if (series_.failureTold) return;
     series_.failureTold = true;
     Kit().MessageBox(IsCreated() ? static_cast<ui::Window*>(this) : Parent(),
-                     "Image de la série non enregistrée : " + outcome.reason + ".\nLa prise de vue continue.",
-                     "Erreur");
+                     TrFill("Image de la série non enregistrée : %s.\nLa prise de vue continue.", {outcome.reason}),
+                     Tr("Erreur"));
 }
 
 }  // namespace nuvix

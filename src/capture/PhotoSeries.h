@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/text/Translate.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -21,7 +23,7 @@ struct SeriesState {
 };
 
 // The interval units, as the dialog lists them.
-inline constexpr std::array<std::string_view, 2> kSeriesUnitNames = {"Secondes", "Minutes "};
+inline constexpr std::array<const char*, 2> kSeriesUnitNames = {TrLater("Secondes"), TrLater("Minutes ")};
 inline constexpr int32_t kSeriesUnitMinutes = 1;
 
 // A stored unit other than minutes (a parameter file from elsewhere) counts as seconds.

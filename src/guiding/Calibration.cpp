@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace nuvix {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kScaleTolerance = 0.02;
 // Near the pole the cosine gives way: AD's rate is never scaled by more than a tenth.
 constexpr double kSmallestCosine = 0.1;
@@ -16,7 +16,7 @@ constexpr double kSmallestDeterminant = 0.05;
 
 double Radians(double degrees)
 {
-    return degrees * kPi / 180.0;
+    return degrees * std::numbers::pi / 180.0;
 }
 
 double Cosine(std::optional<double> decDegrees)
@@ -24,8 +24,7 @@ double Cosine(std::optional<double> decDegrees)
     return decDegrees ? std::max(std::cos(Radians(*decDegrees)), kSmallestCosine) : 1.0;
 }
 
-GuidePulse Pulse(double pixels, double ratePxPerMs, GuideDirection ifPositive, GuideDirection ifNegative,
-                 int longestMs)
+GuidePulse Pulse(double pixels, double ratePxPerMs, GuideDirection ifPositive, GuideDirection ifNegative, int longestMs)
 {
     if (!(ratePxPerMs > 0.0) || !std::isfinite(pixels)) return {ifPositive, 0};
     const double ms = std::min(std::abs(pixels) / ratePxPerMs, static_cast<double>(longestMs));
@@ -37,9 +36,8 @@ GuidePulse Pulse(double pixels, double ratePxPerMs, GuideDirection ifPositive, G
 bool ServesMount(const Calibration& calibration, const std::string& mount, double arcsecPerPixel)
 {
     const double scale = calibration.arcsecPerPixel;
-    return calibration.mount == mount && scale > 0.0 &&
-           std::abs(arcsecPerPixel - scale) <= kScaleTolerance * scale && calibration.ra.ratePxPerMs > 0.0 &&
-           calibration.dec.ratePxPerMs > 0.0;
+    return calibration.mount == mount && scale > 0.0 && std::abs(arcsecPerPixel - scale) <= kScaleTolerance * scale &&
+           calibration.ra.ratePxPerMs > 0.0 && calibration.dec.ratePxPerMs > 0.0;
 }
 
 GuideAxes AxesNow(const Calibration& calibration, const MountReport& now, bool decFlipsWithPier)
@@ -107,7 +105,7 @@ std::optional<AxisCalibration> FitAxis(std::span<const LegPoint> points)
     const double vy = ty / tt;
     const double rate = std::hypot(vx, vy);
     if (!(rate > 0.0) || !std::isfinite(rate)) return std::nullopt;
-    return AxisCalibration{std::atan2(vy, vx) * 180.0 / kPi, rate};
+    return AxisCalibration{std::atan2(vy, vx) * 180.0 / std::numbers::pi, rate};
 }
 
 double AngleBetweenAxes(const Calibration& calibration)

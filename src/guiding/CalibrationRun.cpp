@@ -5,12 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace nuvix {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr int kStepsToDistance = 8;
 constexpr int kShortestStepMs = 100;
 constexpr int kLongestStepMs = 2000;
@@ -19,7 +19,7 @@ constexpr int kLongestStepMs = 2000;
 
 int CalibrationStepMs(double arcsecPerSecond, double decDegrees, double arcsecPerPixel, double distancePx)
 {
-    const double cosine = std::max(std::cos(decDegrees * kPi / 180.0), 0.1);
+    const double cosine = std::max(std::cos(decDegrees * std::numbers::pi / 180.0), 0.1);
     const double pxPerMs = arcsecPerSecond * cosine / arcsecPerPixel / 1000.0;
     if (!(pxPerMs > 0.0) || !std::isfinite(pxPerMs)) return 500;
     const double ms = distancePx / kStepsToDistance / pxPerMs;

@@ -12,12 +12,12 @@ namespace nuvix {
 
 // How a calibration moves the star.
 struct CalibrationPlan {
-    int stepMs = 500;            // each pulse
-    double distancePx = 25.0;    // each axis moves the star this far
-    int stepsPerLeg = 20;        // at most, west and north
-    int backlashSteps = 8;       // north pulses at most to take up the declination's backlash
-    double backlashPx = 3.0;     // the backlash is taken up once the star has moved this far
-    int settleMs = 250;          // after a pulse ends, before an exposure may show its result
+    int stepMs = 500;                      // each pulse
+    double distancePx = 25.0;              // each axis moves the star this far
+    int stepsPerLeg = 20;                  // at most, west and north
+    int backlashSteps = 8;                 // north pulses at most to take up the declination's backlash
+    double backlashPx = 3.0;               // the backlash is taken up once the star has moved this far
+    int settleMs = 250;                    // after a pulse ends, before an exposure may show its result
     double squareToleranceDegrees = 15.0;  // the axes stand this close to perpendicular
 };
 
@@ -81,8 +81,8 @@ private:
     CalibrationFailure failure_;
     CalibrationLeg leg_ = CalibrationLeg::West;
     bool started_ = false;
-    int steps_ = 0;        // measured positions on the leg so far
-    int pulses_ = 0;       // pulses sent on the leg
+    int steps_ = 0;         // measured positions on the leg so far
+    int pulses_ = 0;        // pulses sent on the leg
     int returnLeftMs_ = 0;  // pulse time still to send back
     int northPulses_ = 0;   // backlash and north pulses, all brought back south
     Point legStart_;

@@ -68,8 +68,7 @@ void WriteCalibration(files::KeyFile& keys, const Calibration& calibration)
     // The setting beside it is written once, so that the observer finds it in the file.
     if (!keys.GetBool(kMountGroup, "DecFlipAfterPierSideChange")) {
         keys.SetBool(kMountGroup, "DecFlipAfterPierSideChange", true);
-        keys.SetComment(kMountGroup,
-                        " false for a mount that keeps its declination's sense after a meridian flip");
+        keys.SetComment(kMountGroup, " false for a mount that keeps its declination's sense after a meridian flip");
     }
 }
 

@@ -1,6 +1,7 @@
 #include "guiding/GuideLog.h"
 
 #include "guiding/GuideLogText.h"
+#include "guiding/GuideStepNumbers.h"
 
 #include <cmath>
 #include <filesystem>
@@ -15,9 +16,6 @@ constexpr const char* kColumns =
     "Frame,Time,mount,dx,dy,RARawDistance,DECRawDistance,RAGuideDistance,DECGuideDistance,RADuration,RADirection,"
     "DECDuration,DECDirection,XStep,YStep,StarMass,SNR,ErrorCode";
 constexpr int kLongestPulseMs = 1000;
-// The format's error codes for a frame without a usable star.
-constexpr int kLowMass = 3;
-constexpr int kStarError = 6;
 
 std::string Direction(const GuidePulse& pulse)
 {
@@ -117,18 +115,17 @@ void GuideLog::Step(const GuideStep& step)
     std::string line = std::to_string(frameNumber_) + "," + Fixed(seconds, 3);
     if (step.lost || step.swamped) {
         // No mass, so that readers leave the frame out; the population goes in the description.
-        line += ",\"DROP\",,,,,,,,,,,,,0," + Fixed(step.snr, 2) + "," +
-                std::to_string(step.lost ? kLowMass : kStarError) + ",\"" +
-                (step.lost ? "Étoile perdue (" : "Étoile noyée (") + std::to_string(step.population) + " pixels)\"\n";
+        const DroppedStar drop = DropOf(step.lost, step.population);
+        line += ",\"DROP\",,,,,,,,,,,,,0," + Fixed(step.snr, 2) + "," + std::to_string(drop.errorCode) + ",\"" +
+                drop.description + "\"\n";
         Write(line);
         return;
     }
     const FramePulses& p = step.pulses;
     line += ",\"Mount\"," + Fixed(step.dx, 3) + "," + Fixed(step.dy, 3) + "," + Fixed(step.raDistance, 3) + "," +
-            Fixed(step.decDistance, 3) + "," + Fixed(step.raGuideDistance, 3) + "," +
-            Fixed(step.decGuideDistance, 3) + "," + std::to_string(p.ra.ms) + "," + Direction(p.ra) + "," +
-            std::to_string(p.dec.ms) + "," + Direction(p.dec) + ",,," + std::to_string(step.starMass) + "," +
-            Fixed(step.snr, 2) + ",0\n";
+            Fixed(step.decDistance, 3) + "," + Fixed(step.raGuideDistance, 3) + "," + Fixed(step.decGuideDistance, 3) +
+            "," + std::to_string(p.ra.ms) + "," + Direction(p.ra) + "," + std::to_string(p.dec.ms) + "," +
+            Direction(p.dec) + ",,," + std::to_string(step.starMass) + "," + Fixed(step.snr, 2) + ",0\n";
     Write(line);
 }
 
@@ -156,8 +153,8 @@ void GuideLog::Calibration(const GuidingEvent& event)
     if (!calibrating_) return;
     if (const auto* step = std::get_if<CalibrationStep>(&event)) {
         Write(std::string(LegName(step->leg)) + "," + std::to_string(step->step) + "," + Fixed(step->dx, 3) + "," +
-              Fixed(step->dy, 3) + "," + Fixed(step->x, 3) + "," + Fixed(step->y, 3) + "," +
-              Fixed(step->distance, 3) + "\n");
+              Fixed(step->dy, 3) + "," + Fixed(step->x, 3) + "," + Fixed(step->y, 3) + "," + Fixed(step->distance, 3) +
+              "\n");
     } else if (const auto* axis = std::get_if<CalibrationAxisDone>(&event)) {
         Write(std::string(LegName(axis->leg)) + " calibration complete. Angle = " + Fixed(axis->angleDegrees, 1) +
               " deg, Rate = " + Fixed(axis->ratePxPerSecond, 3) + " px/sec\n");

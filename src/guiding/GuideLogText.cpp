@@ -33,8 +33,8 @@ std::string SetupLines(const GuidingSetup& setup)
              " arc-sec/px, Binning = 1, Focal length = " + Fixed(setup.focalLengthMm, 0) + " mm\n";
     if (setup.pointing) {
         const MountPointing& p = *setup.pointing;
-        lines += "RA = " + Fixed(p.raHours, 2) + " hr, Dec = " + Fixed(p.decDegrees, 1) + " deg, Hour angle = " +
-                 (p.hourAngleHours ? Fixed(*p.hourAngleHours, 2) + " hr" : std::string("N/A")) +
+        lines += "RA = " + Fixed(p.raHours, 2) + " hr, Dec = " + Fixed(p.decDegrees, 1) +
+                 " deg, Hour angle = " + (p.hourAngleHours ? Fixed(*p.hourAngleHours, 2) + " hr" : std::string("N/A")) +
                  ", Pier side = " + PierSideName(setup.pierSide) + "\n";
     }
     return lines;

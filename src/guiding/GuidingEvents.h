@@ -78,8 +78,8 @@ struct GuideStep {
     int32_t starMass = 0;
     double snr = 0.0;
     int32_t population = 0;  // the system's count of star pixels, for a DROP line
-    bool lost = false;     // no usable star: a DROP line
-    bool swamped = false;  // too big a star: a DROP line
+    bool lost = false;       // no usable star: a DROP line
+    bool swamped = false;    // too big a star: a DROP line
 };
 struct GuidingEnded {};
 // A change of state worth a line of its own ("INFO: ...").

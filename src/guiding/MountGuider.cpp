@@ -39,6 +39,20 @@ const char* LegText(CalibrationLeg leg)
     return "";
 }
 
+// What the guider's clients let through of a frame's pulses: nothing with the output off, and on
+// DEC only the way the mode allows.
+FramePulses Allowed(FramePulses pulses, const GuideOutputPolicy* policy)
+{
+    if (!policy) return pulses;
+    if (!policy->outputEnabled) return {};
+    const GuideDirection way = pulses.dec.direction;
+    const bool dec = policy->decMode == DecGuideMode::Auto ||
+                     (policy->decMode == DecGuideMode::North && way == GuideDirection::North) ||
+                     (policy->decMode == DecGuideMode::South && way == GuideDirection::South);
+    if (!dec) pulses.dec.ms = 0;
+    return pulses;
+}
+
 // The pixels a pulse covers at an axis's rate, with the sign of the error it answers.
 double Covered(const GuidePulse& pulse, double ratePxPerMs, double distance)
 {
@@ -178,8 +192,8 @@ GuideStep MountGuider::Guide(const GuideFrame& frame)
         const bool ready = NotBefore(frame.exposureStartMs, pulseShowsAtMs_[axis]);
         return ready && std::abs(error) >= kSmallestMovePx ? error * kAggressiveness : 0.0;
     };
-    FramePulses pulses = PulsesBack(axes, {share(errors.west, 0), share(errors.north, 1)}, kLongestPulseMs);
-    step.pulses = mount_.Send(pulses);
+    const FramePulses pulses = PulsesBack(axes, {share(errors.west, 0), share(errors.north, 1)}, kLongestPulseMs);
+    step.pulses = mount_.Send(Allowed(pulses, frame.policy));
     const GuidePulse* sent[] = {&step.pulses.ra, &step.pulses.dec};
     for (size_t axis = 0; axis < 2; ++axis) {
         if (sent[axis]->ms > 0) pulseShowsAtMs_[axis] = MillisecondsAfter(frame.nowMs, sent[axis]->ms + kSettleMs);
@@ -191,7 +205,7 @@ GuideStep MountGuider::Guide(const GuideFrame& frame)
 
 std::string MountGuider::Status() const
 {
-    if (run_) return std::string(Tr("Calib. ")) + LegText(run_->Leg()) + " " + std::to_string(run_->StepsDone());
+    if (run_) return TrFill("Calib. %s %s", {LegText(run_->Leg()), std::to_string(run_->StepsDone())});
     const MountReport report = mount_.Report();
     switch (report.link) {
     case MountLink::Starting:

@@ -2,6 +2,7 @@
 
 #include "guiding/Calibration.h"
 #include "guiding/CalibrationRun.h"
+#include "guiding/GuideOutputPolicy.h"
 #include "guiding/GuidePulseSink.h"
 #include "guiding/GuidingEvents.h"
 #include "guiding/StarPosition.h"
@@ -23,7 +24,8 @@ struct GuideFrame {
     double arcsecPerPixel = 0.0;
     int32_t exposureStartMs = 0;  // the frame's, on the clock
     int32_t nowMs = 0;
-    bool sessionStart = false;  // the first frame guided since "Track"
+    bool sessionStart = false;                  // the first frame guided since "Track"
+    const GuideOutputPolicy* policy = nullptr;  // what the guider's clients let through; null: all
 };
 
 // A box the observer must see.

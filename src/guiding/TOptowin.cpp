@@ -4,10 +4,12 @@
 #include "guiding/StarAnalysis.h"
 #include "guiding/StarPosition.h"
 #include "guiding/Trackwin.h"
+#include "platform/text/Translate.h"
 #include "platform/ui/Toolkit.h"
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <optional>
 #include <string>
 
@@ -21,26 +23,19 @@ constexpr int kGapMs = 5;      // leaves the UART time to send each byte
 constexpr gfx::Color kTextColour{240, 176, 0};
 constexpr gfx::Color kSaturatedColour{255, 0, 0};
 
-// Pixels a pulse covers at a correction speed, with the sign of the error; 0 without a scale.
-double PulsePixels(const GuidePulse& pulse, double speed, float arcsecPerPixel, double error)
+// A frame guided by the system's own outputs, as the log counts it (the numbers a listener of the
+// guided frames gets too).
+GuideStep SystemStep(const StarReading& star, const GuideLogFrame& frame, const GuideLogSession& session)
 {
-    if (!(arcsecPerPixel > 0.0f)) return 0.0;
-    return std::copysign(pulse.ms / 1000.0 * speed / arcsecPerPixel, error);
-}
-
-// A frame guided by the system's own outputs, as the log counts it: the error after the
-// inversion flags, positive where the correction goes west and south.
-GuideStep SystemStep(const StarReading& star, int32_t deltaX, int32_t deltaY, const FramePulses& pulses,
-                     const tparam& record, float arcsecPerPixel)
-{
+    const GuideStepNumbers n = StepNumbers(frame, session);
     GuideStep step;
-    step.dx = -static_cast<double>(deltaX);
-    step.dy = -static_cast<double>(deltaY);
-    step.raDistance = record.invertRa ? deltaX : -static_cast<double>(deltaX);
-    step.decDistance = record.invertDec ? deltaY : -static_cast<double>(deltaY);
-    step.pulses = pulses;
-    step.raGuideDistance = PulsePixels(pulses.ra, record.raSpeed, arcsecPerPixel, step.raDistance);
-    step.decGuideDistance = PulsePixels(pulses.dec, record.decSpeed, arcsecPerPixel, step.decDistance);
+    step.dx = n.dx;
+    step.dy = n.dy;
+    step.raDistance = n.raRaw;
+    step.decDistance = n.decRaw;
+    step.raGuideDistance = n.raGuide;
+    step.decGuideDistance = n.decGuide;
+    step.pulses = frame.pulses;
     step.starMass = static_cast<int32_t>(std::lround(star.mass));
     step.population = star.population;
     step.snr = star.snr;
@@ -52,7 +47,7 @@ GuideStep SystemStep(const StarReading& star, int32_t deltaX, int32_t deltaY, co
 
 double Degrees(double y, double x)
 {
-    return std::atan2(y, x) * 180.0 / 3.141592653589793;
+    return std::atan2(y, x) * 180.0 / std::numbers::pi;
 }
 
 }  // namespace
@@ -100,6 +95,7 @@ void TOptowin::SendCorrections(bool guide)
     if (!guide) {
         if (inSession_) links_.events.Publish(GuidingEnded{});
         inSession_ = false;
+        if (links_.listener) links_.listener->UnguidedFrame();
         return;
     }
 
@@ -107,30 +103,39 @@ void TOptowin::SendCorrections(bool guide)
     int32_t dy = links_.tracking.DeltaY();
     canvas.DrawText({50, 10}, std::to_string(dx));
     canvas.DrawText({50, 33}, std::to_string(dy));
-    canvas.DrawText({10, 10}, "Delta X :");
-    canvas.DrawText({10, 33}, "Delta Y :");
+    canvas.DrawText({10, 10}, Tr("Delta X :"));
+    canvas.DrawText({10, 33}, Tr("Delta Y :"));
 
     const tparam& record = *links_.parameters.params;
-    const AxisCorrection ad = CorrectionFor(dx, CorrectionGain(record.pixelSize, record.focalLength, record.raSpeed));
-    const AxisCorrection dec = CorrectionFor(dy, CorrectionGain(record.pixelSize, record.focalLength, record.decSpeed));
+    AxisCorrection ad = CorrectionFor(dx, CorrectionGain(record.pixelSize, record.focalLength, record.raSpeed));
+    AxisCorrection dec = CorrectionFor(dy, CorrectionGain(record.pixelSize, record.focalLength, record.decSpeed));
     // Inversion turns the direction only: the length was taken from the error as measured.
     const int32_t measuredX = dx;
     const int32_t measuredY = dy;
     if (record.invertRa) dx = -dx;
     if (record.invertDec) dy = -dy;
+    if (links_.policy) {
+        ad = AllowedCorrection(Axis::Ra, ad, dx, *links_.policy);
+        dec = AllowedCorrection(Axis::Dec, dec, dy, *links_.policy);
+    }
     // The mount of timed pulses returns at once, so its pulses start while the serial bytes are
     // still going out.
-    const StarReading& star = links_.star;
+    const int32_t now = links_.clock.ElapsedMilliseconds();
+    GuideLogFrame frame{measuredX,
+                        measuredY,
+                        record.invertRa,
+                        record.invertDec,
+                        {PulseFor(Axis::Ra, ad, dx), PulseFor(Axis::Dec, dec, dy)},
+                        links_.analysis.population};
     GuideStep step;
     if (links_.guider) {
-        const int32_t now = links_.clock.ElapsedMilliseconds();
         const auto exposed = static_cast<uint32_t>(std::max(links_.acquisition.exposureMs, 0.0f));
-        step = links_.guider->Guide({star, static_cast<double>(links_.tracking.refX),
+        step = links_.guider->Guide({links_.star, static_cast<double>(links_.tracking.refX),
                                      static_cast<double>(links_.tracking.refY), links_.parameters.arcsecPerPixel,
-                                     MillisecondsBefore(now, exposed), now, !inSession_});
+                                     MillisecondsBefore(now, exposed), now, !inSession_, links_.policy});
+        frame.pulses = step.pulses;
     } else {
-        step = SystemStep(star, measuredX, measuredY, {PulseFor(Axis::Ra, ad, dx), PulseFor(Axis::Dec, dec, dy)},
-                          record, links_.parameters.arcsecPerPixel);
+        step = SystemStep(links_.star, frame, Session());
     }
 
     const auto send = [&](Axis axis, const AxisCorrection& correction, int32_t error, gfx::Point at) {
@@ -152,6 +157,24 @@ void TOptowin::SendCorrections(bool guide)
     links_.clock.WaitMilliseconds(kGapMs);
     send(Axis::Dec, dec, dy, {75, 33});
     TellStep(step);
+    if (links_.listener) links_.listener->GuidedFrame(frame, Session(), now);
+}
+
+GuideLogSession TOptowin::Session() const
+{
+    const GuidingSetup setup = Setup();
+    const tparam& record = *links_.parameters.params;
+    GuideLogSession session;
+    session.arcsecPerPixel = setup.arcsecPerPixel;
+    session.focalLengthMm = setup.focalLengthMm;
+    session.raSpeed = setup.raSpeed;
+    session.decSpeed = setup.decSpeed;
+    session.invertRa = record.invertRa;
+    session.invertDec = record.invertDec;
+    session.mount = setup.mount;
+    session.lockX = links_.tracking.refX;
+    session.lockY = links_.tracking.refY;
+    return session;
 }
 
 void TOptowin::TellStep(const GuideStep& step)
@@ -181,7 +204,9 @@ void TOptowin::TellStep(const GuideStep& step)
     }
     links_.events.Publish(step);
     // Guiding goes on without its log.
-    if (links_.log && links_.log->TakeFailure()) Kit().MessageBox(this, "Journal de guidage impossible à écrire", "Erreur");
+    if (links_.log && links_.log->TakeFailure()) {
+        Kit().MessageBox(this, Tr("Journal de guidage impossible à écrire"), Tr("Erreur"));
+    }
 }
 
 }  // namespace nuvix

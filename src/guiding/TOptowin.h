@@ -4,6 +4,9 @@
 #include "camera/FrameSource.h"
 #include "guiding/CorrectionOutput.h"
 #include "guiding/GuideLog.h"
+#include "guiding/GuideOutputPolicy.h"
+#include "guiding/GuideStepNumbers.h"
+#include "guiding/GuidedFrameListener.h"
 #include "guiding/GuidingEvents.h"
 #include "guiding/MountGuider.h"
 #include "guiding/StarPosition.h"
@@ -32,6 +35,9 @@ struct CorrectionLinks {
     // A mount that also takes the corrections as timed pulses; null for none.
     MountGuider* guider = nullptr;
     GuideLog* log = nullptr;  // whose failure is told
+    // What the guider's clients let through; null: everything.
+    const GuideOutputPolicy* policy = nullptr;
+    GuidedFrameListener* listener = nullptr;
 };
 
 // The small panel under the "Track" button where every guided frame's errors and the size of
@@ -53,6 +59,7 @@ protected:
 
 private:
     void TellStep(const GuideStep& step);
+    GuideLogSession Session() const;
 
     CorrectionLinks links_;
     const SharedDrawing& drawing_;

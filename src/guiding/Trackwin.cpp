@@ -1,5 +1,6 @@
 #include "guiding/Trackwin.h"
 
+#include "platform/text/Translate.h"
 #include "platform/ui/Toolkit.h"
 
 #include <algorithm>
@@ -32,7 +33,7 @@ gfx::Rect PlacementFor(const ui::ScreenMetrics& m, const tparam& record)
 }  // namespace
 
 Trackwin::Trackwin(ui::Toolkit& toolkit, ui::Window* owner, ParameterState& parameters, const SharedDrawing& drawing)
-    : ui::Window(toolkit, owner, "OPTO", ui::WindowStyle::ResizablePopup,
+    : ui::Window(toolkit, owner, Tr("OPTO"), ui::WindowStyle::ResizablePopup,
                  PlacementFor(toolkit.Metrics(), *parameters.params), false),
       parameters_(parameters),
       drawing_(drawing)
@@ -77,8 +78,8 @@ void Trackwin::Paint(gfx::Canvas& canvas)
     labels.SetFont(drawing_.smallFont.get());
     labels.SetBackgroundColor(gfx::kBlack);
     labels.SetTextColor(kLabelColour);
-    labels.DrawText({4 * cellWidth_, labelY_}, "AD");
-    labels.DrawText({12 * cellWidth_, labelY_}, "DEC");
+    labels.DrawText({4 * cellWidth_, labelY_}, Tr("AD"));
+    labels.DrawText({12 * cellWidth_, labelY_}, Tr("DEC"));
 }
 
 void Trackwin::Clear(int firstIndicator, int timer)

@@ -1,4 +1,5 @@
 #include "image/LiveView.h"
+#include "platform/text/Translate.h"
 
 #include <cmath>
 
@@ -19,8 +20,8 @@ void PaintBackground(gfx::Canvas& window, const gfx::Pen& greyPen)
     window.SetBrush(gfx::Brush::Null());
     window.SetPen(gfx::Pen::White());
     window.DrawRectangle({110, 250, 312, 452});
-    window.DrawText({30, 271}, "Util. noir");
-    window.DrawText({30, 340}, "Mire");
+    window.DrawText({30, 271}, Tr("Util. noir"));
+    window.DrawText({30, 340}, Tr("Mire"));
 }
 
 void DrawPicture(gfx::Canvas& back, const FrameBytes& frame, const std::array<uint16_t, 256>& colourIndex,

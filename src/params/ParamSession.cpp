@@ -3,6 +3,7 @@
 #include "platform/files/PendingFile.h"
 #include "platform/files/ReplaceFile.h"
 #include "platform/files/Target.h"
+#include "platform/text/Translate.h"
 
 #include <filesystem>
 
@@ -39,14 +40,16 @@ SessionStart StartParamSession(const std::string& path, ParamFileSession& sessio
     SessionStart start{loaded.record, loaded.message};
     session.leaveAsIs = loaded.leaveAsIs;
     if (session.lock.GetState() == files::OwnerLock::State::HeldByAnother) {
-        Tell(start.message, "Une autre instance de Nuvix utilise déjà " + name +
-                                " dans ce répertoire : les paramètres de cette session ne seront pas enregistrés.");
-        if (session.leaveAsIs.empty()) session.leaveAsIs = "une autre instance de Nuvix utilise " + name;
+        Tell(start.message, TrFill("Une autre instance de Nuvix utilise déjà %s dans ce répertoire : les paramètres "
+                                   "de cette session ne seront pas enregistrés.",
+                                   {name}));
+        if (session.leaveAsIs.empty()) session.leaveAsIs = TrFill("une autre instance de Nuvix utilise %s", {name});
     } else if (session.leaveAsIs.empty()) {
         // Told now rather than after a night's work; the store still tries, in case it is put right.
         const std::string obstacle = files::ReplaceObstacle(path);
         if (!obstacle.empty()) {
-            Tell(start.message, "Les paramètres de cette session ne pourront pas être enregistrés : " + obstacle + ".");
+            Tell(start.message,
+                 TrFill("Les paramètres de cette session ne pourront pas être enregistrés : %s.", {obstacle}));
         }
     }
     return start;

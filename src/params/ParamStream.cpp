@@ -1,4 +1,5 @@
 #include "params/ParamFile.h"
+#include "platform/text/Translate.h"
 
 #include <bit>
 #include <cmath>
@@ -31,10 +32,10 @@ struct DoubleField {
     const char* name;  // for the observer's message
 };
 constexpr std::array<DoubleField, 4> kDoubleFields{{
-    {&tparam::focalLength, "la focale"},
-    {&tparam::pixelSize, "la dimension des pixels"},
-    {&tparam::raSpeed, "la vitesse en ascension droite"},
-    {&tparam::decSpeed, "la vitesse en déclinaison"},
+    {&tparam::focalLength, TrLater("la focale")},
+    {&tparam::pixelSize, TrLater("la dimension des pixels")},
+    {&tparam::raSpeed, TrLater("la vitesse en ascension droite")},
+    {&tparam::decSpeed, TrLater("la vitesse en déclinaison")},
 }};
 constexpr std::array<int32_t tparam::*, 7> kLeadingIntegers{
     &tparam::comPort,  &tparam::exposureStep,      &tparam::contrast,           &tparam::whiteBalance,
@@ -121,7 +122,7 @@ private:
     size_t pos_ = 0;
 };
 
-constexpr const char* kTruncated = "fichier tronqué";
+constexpr const char* kTruncated = TrLater("fichier tronqué");
 
 // A name from the file, shown to the observer: anything unprintable becomes "?".
 std::string Printable(std::string_view text)
@@ -151,7 +152,7 @@ bool ReadFields(ByteReader& in, bool shortIntegers, ParseResult& result)
         } else if (!result.malformed) {
             // The dialog could neither show nor use it; the default stands instead.
             result.malformed = true;
-            result.reason = std::string("valeur non numérique pour ") + field.name;
+            result.reason = TrFill("valeur non numérique pour %s", {Tr(field.name)});
         }
     }
     for (const auto member : kLeadingIntegers) {
@@ -186,7 +187,7 @@ void KeepOutputKnown(ParseResult& result)
     record.protocol = defaults.protocol;
     if (!result.malformed) {
         result.malformed = true;
-        result.reason = "port série ou protocole inconnu, remplacé par « Diodes virtuelles »";
+        result.reason = Tr("port série ou protocole inconnu, remplacé par « Diodes virtuelles »");
     }
 }
 
@@ -225,7 +226,7 @@ ParamFileBytes SerializeParams(const tparam& record)
 ParseResult ParseParams(std::span<const uint8_t> bytes)
 {
     ParseResult result;
-    if (bytes.empty()) return Fault(result, "fichier vide");
+    if (bytes.empty()) return Fault(result, Tr("fichier vide"));
     ByteReader in(bytes);
 
     // Without the version mark the stream is of version 0.
@@ -233,19 +234,19 @@ ParseResult ParseParams(std::span<const uint8_t> bytes)
     if (in.Peek() == kVersionMark) {
         in.Byte();
         const auto read = in.U32();
-        if (!read) return Fault(result, kTruncated);
+        if (!read) return Fault(result, Tr(kTruncated));
         version = *read;
     }
 
     const auto tag = in.Byte();
-    if (!tag) return Fault(result, kTruncated);
-    if (*tag == kTagNoObject) return Fault(result, "aucun objet enregistré");
-    if (*tag == kTagObjectAlreadyRead) return Fault(result, "référence à un objet absent");
-    if (*tag != kTagNewObject) return Fault(result, "marque d'objet inconnue (" + HexByte(*tag) + ")");
+    if (!tag) return Fault(result, Tr(kTruncated));
+    if (*tag == kTagNoObject) return Fault(result, Tr("aucun objet enregistré"));
+    if (*tag == kTagObjectAlreadyRead) return Fault(result, Tr("référence à un objet absent"));
+    if (*tag != kTagNewObject) return Fault(result, TrFill("marque d'objet inconnue (%s)", {HexByte(*tag)}));
 
     const auto start = in.Byte();
-    if (!start) return Fault(result, kTruncated);
-    if (*start != kObjectStart) return Fault(result, "début d'objet « [ » absent");
+    if (!start) return Fault(result, Tr(kTruncated));
+    if (*start != kObjectStart) return Fault(result, Tr("début d'objet « [ » absent"));
 
     std::optional<uint32_t> nameLength;
     if (version > kLastShortNameVersion) {
@@ -253,24 +254,24 @@ ParseResult ParseParams(std::span<const uint8_t> bytes)
     } else if (const auto shortLength = in.Byte()) {
         nameLength = *shortLength;
     }
-    if (!nameLength) return Fault(result, kTruncated);
+    if (!nameLength) return Fault(result, Tr(kTruncated));
     if (*nameLength >= kClassNameLimit) {
-        return Fault(result, "nom de classe trop long (" + std::to_string(*nameLength) + " octets)");
+        return Fault(result, TrFill("nom de classe trop long (%s octets)", {std::to_string(*nameLength)}));
     }
     const auto name = in.Text(*nameLength);
-    if (!name) return Fault(result, kTruncated);
-    if (*name != kClassName) return Fault(result, "classe inconnue « " + Printable(*name) + " »");
+    if (!name) return Fault(result, Tr(kTruncated));
+    if (*name != kClassName) return Fault(result, TrFill("classe inconnue « %s »", {Printable(*name)}));
 
     // The class version is read and not used: there has only ever been one.
-    if (version != 0 && !in.U32()) return Fault(result, kTruncated);
+    if (version != 0 && !in.U32()) return Fault(result, Tr(kTruncated));
 
     const bool whole = ReadFields(in, version == 0, result);
     KeepOutputKnown(result);
-    if (!whole) return Fault(result, kTruncated);
+    if (!whole) return Fault(result, Tr(kTruncated));
 
     const auto end = in.Byte();
-    if (!end) return Fault(result, kTruncated);
-    if (*end != kObjectEnd) return Fault(result, "fin d'objet « ] » absente");
+    if (!end) return Fault(result, Tr(kTruncated));
+    if (*end != kObjectEnd) return Fault(result, Tr("fin d'objet « ] » absente"));
     return result;
 }
 

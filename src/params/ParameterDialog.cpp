@@ -3,6 +3,7 @@
 #include "params/ImageScale.h"
 #include "params/ParameterText.h"
 #include "platform/text/NumberText.h"
+#include "platform/text/Translate.h"
 #include "resources/DialogTemplates.h"
 
 #include <cmath>
@@ -12,7 +13,7 @@ namespace nuvix {
 
 namespace {
 
-constexpr const char* kProtocolNames[] = {"Stellon standard", "LX200", "Diodes virtuelles"};
+constexpr const char* kProtocolNames[] = {TrLater("Stellon standard"), TrLater("LX200"), TrLater("Diodes virtuelles")};
 
 // The scale is worked out from single-precision inputs; a typed value beyond their range
 // becomes infinite instead of undefined.
@@ -52,7 +53,7 @@ void tparawin::SetupWindow()
     }
     ui::Control& protocols = *FindControl(kProtocolList);
     for (const char* name : kProtocolNames)
-        protocols.AddItem(name);
+        protocols.AddItem(Tr(name));
     protocols.SetSelection(record.protocol);
     ComputeResolution();
 }

@@ -23,11 +23,11 @@ std::string NameOf(const std::string& path)
 
 std::string Unreadable(SettingsFile& file, const std::string& reason)
 {
-    file.leaveAsIs = NameOf(file.path) + Tr(" illisible, laissé tel quel");
+    file.leaveAsIs = TrFill("%s illisible, laissé tel quel", {NameOf(file.path)});
     std::fprintf(stderr, "nuvix: %s cannot be read (%s): left as it is, settings not stored this session\n",
                  file.path.c_str(), reason.c_str());
-    return Tr("Fichier ") + NameOf(file.path) + Tr(" illisible : ") + reason +
-           Tr(". Réglages par défaut ; il est laissé tel quel.");
+    return TrFill("Fichier %s illisible : %s. Réglages par défaut ; il est laissé tel quel.",
+                  {NameOf(file.path), reason});
 }
 
 }  // namespace
@@ -57,17 +57,18 @@ std::string LoadSettings(SettingsFile& file)
     } else if (file.keys.Parse(text, problem)) {
         return {};
     }
-    std::string message = Tr("Fichier ") + NameOf(file.path) + Tr(" endommagé : réglages par défaut");
     const files::KeptCopy copy = files::KeepCopy(file.path, file.path + ".bad");
     if (copy.path.empty()) {
-        file.leaveAsIs = NameOf(file.path) + Tr(" endommagé et sans copie, laissé tel quel");
+        file.leaveAsIs = TrFill("%s endommagé et sans copie, laissé tel quel", {NameOf(file.path)});
         std::fprintf(stderr, "nuvix: %s is damaged (%s) and could not be kept aside (%s): left as it is\n",
                      file.path.c_str(), problem.c_str(), copy.reason.c_str());
-        return message + Tr(" ; copie impossible (") + copy.reason + Tr(") : il est laissé tel quel.");
+        return TrFill("Fichier %s endommagé : réglages par défaut ; copie impossible (%s) : il est laissé tel quel.",
+                      {NameOf(file.path), copy.reason});
     }
     std::fprintf(stderr, "nuvix: %s is damaged (%s): kept aside as %s\n", file.path.c_str(), problem.c_str(),
                  copy.path.c_str());
-    return message + Tr(", copie conservée dans ") + NameOf(copy.path) + ".";
+    return TrFill("Fichier %s endommagé : réglages par défaut, copie conservée dans %s.",
+                  {NameOf(file.path), NameOf(copy.path)});
 }
 
 std::string StoreSettings(const SettingsFile& file)

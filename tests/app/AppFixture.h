@@ -89,6 +89,7 @@ public:
         app->Context().guidePulses = guidePulses;
         app->Context().frameSource = frameSource;
         app->Context().guideLogPath = guideLogPath;
+        app->Context().guideServer = guideServer;
         app->InitMainWindow();
         kit.Pump();
     }
@@ -114,6 +115,7 @@ public:
     GuidePulseSink* guidePulses = nullptr;
     FrameSource* frameSource = nullptr;  // null: the parallel-port camera on the bus
     std::string guideLogPath;
+    server::Transport* guideServer = nullptr;
     std::unique_ptr<TcamApp> app;
 };
 

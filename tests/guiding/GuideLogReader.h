@@ -52,9 +52,9 @@ struct GuideSession {
 
 struct CalibrationSection {
     std::map<std::string, std::string> header;
-    std::map<std::string, int> steps;  // per direction
+    std::map<std::string, int> steps;                       // per direction
     std::map<std::string, std::pair<double, double>> axes;  // direction: angle in degrees, rate in px/s
-    std::string end;  // the closing line
+    std::string end;                                        // the closing line
 };
 
 struct GuideLogText {
@@ -87,8 +87,8 @@ inline bool ParseEntry(const std::string& line, GuideEntry& e)
     }
     // A duration goes with a direction.
     if ((v[10] > 0) != (m[11].length() > 0) || (v[12] > 0) != (m[13].length() > 0)) return false;
-    e = {v[6], v[7], static_cast<int>(v[10]), static_cast<int>(v[12]), static_cast<int>(v[16]),
-         static_cast<int>(v[18])};
+    e = {
+        v[6], v[7], static_cast<int>(v[10]), static_cast<int>(v[12]), static_cast<int>(v[16]), static_cast<int>(v[18])};
     return true;
 }
 
@@ -99,7 +99,8 @@ inline GuideLogText ReadGuideLog(std::istream& in)
     static const std::regex kDate(R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2})");
     static const std::regex kHeaderPair(R"(\s*([^,=]+?) = ([^,]*))");
     static const std::regex kStep(R"((West|East|Backlash|North|South),\d+(,-?[\d.]+){5})");
-    static const std::regex kAxis(R"((West|North) calibration complete\. Angle = (-?[\d.]+) deg, Rate = ([\d.]+) px/sec)");
+    static const std::regex kAxis(
+        R"((West|North) calibration complete\. Angle = (-?[\d.]+) deg, Rate = ([\d.]+) px/sec)");
     enum class At { Outside, Header, Frames, CalibrationHeader, Calibration } at = At::Outside;
     GuideLogText log;
     std::string line;
@@ -135,7 +136,8 @@ inline GuideLogText ReadGuideLog(std::istream& in)
                 ++c.steps[m[1].str()];
             } else if (std::regex_match(line, m, kAxis)) {
                 c.axes[m[1].str()] = {std::stod(m[2].str()), std::stod(m[3].str())};
-            } else if (line.rfind("Calibration complete, mount = ", 0) == 0 || line.rfind("Calibration failed: ", 0) == 0) {
+            } else if (line.rfind("Calibration complete, mount = ", 0) == 0 ||
+                       line.rfind("Calibration failed: ", 0) == 0) {
                 c.end = line;
                 at = At::Outside;
             } else {

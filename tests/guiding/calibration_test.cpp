@@ -46,7 +46,7 @@ TEST(Calibration, ErrorSplitAlongTheAxesAndSentBack)
         {0, 90, 3, -2, {GuideDirection::East, 300}, {GuideDirection::North, 100}},
         {35, 125, 5, 4, {GuideDirection::East, 500}, {GuideDirection::South, 200}},
         {120, 210, -1.5, 0, {GuideDirection::West, 150}, {GuideDirection::South, 0}},
-        {180, 90, 2, 1, {GuideDirection::East, 200}, {GuideDirection::South, 50}},  // mirrored
+        {180, 90, 2, 1, {GuideDirection::East, 200}, {GuideDirection::South, 50}},      // mirrored
         {0, 80, 12, -30, {GuideDirection::East, 1000}, {GuideDirection::North, 1000}},  // skewed, cut to 1 s
     };
     for (const Case& c : cases) {
@@ -112,7 +112,8 @@ TEST(Calibration, AxisFittedToTheLeg)
     std::vector<LegPoint> points;
     for (int step = 0; step <= 8; ++step) {
         const double moved = step * 3.2;
-        points.push_back({step * 330.0, std::trunc(160 + moved * std::cos(0.6)), std::trunc(120 + moved * std::sin(0.6))});
+        points.push_back(
+            {step * 330.0, std::trunc(160 + moved * std::cos(0.6)), std::trunc(120 + moved * std::sin(0.6))});
     }
     const std::optional<AxisCalibration> fitted = FitAxis(points);
     ASSERT_TRUE(fitted);

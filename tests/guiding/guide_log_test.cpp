@@ -118,10 +118,18 @@ TEST_F(GuideLogFile, FramesAsTheReadersCountThem)
     EXPECT_EQ(session.entries.size(), std::size(steps));
     EXPECT_NEAR(session.Rms(true), std::sqrt((9.0 + 9.0 + 0.25) / 3.0), 1e-9);  // drops left out
     const std::map<std::string, std::string> expected = {
-        {"Camera", "QuickCam (LPT1)"}, {"Exposure", "68 ms"},   {"Pixel scale", "2.00 arc-sec/px"},
-        {"RA", "5.50 hr"},             {"Dec", "10.0 deg"},     {"Hour angle", "-1.25 hr"},
-        {"Pier side", "West"},         {"xAngle", "215.0"},     {"xRate", "3.750"},
-        {"yAngle", "125.0"},           {"yRate", "2.500"},      {"Mount", "INDI Telescope Simulator"},
+        {"Camera", "QuickCam (LPT1)"},
+        {"Exposure", "68 ms"},
+        {"Pixel scale", "2.00 arc-sec/px"},
+        {"RA", "5.50 hr"},
+        {"Dec", "10.0 deg"},
+        {"Hour angle", "-1.25 hr"},
+        {"Pier side", "West"},
+        {"xAngle", "215.0"},
+        {"xRate", "3.750"},
+        {"yAngle", "125.0"},
+        {"yRate", "2.500"},
+        {"Mount", "INDI Telescope Simulator"},
         {"Lock position", "150.000"},
     };
     for (const auto& [key, value] : expected)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/AppFixture.h"
+#include "guiding/CalibrationStore.h"
+#include "platform/files/ReplaceFile.h"
 #include "platform/indi/IndiLink.h"
 #include "platform/indi/IndiMount.h"
 #include "platform/indi/IndiPointing.h"
@@ -90,6 +92,28 @@ private:
     int port_;
     Driver driver_;
 };
+
+// A calibration of INDI's telescope simulator from an earlier night, in the settings file `path`: west of the pier at
+// 10 degrees of declination, the camera square to the sky (there a west pulse moves the star toward +x and a north
+// pulse toward +y), the guide rate half the sidereal rate, at the scale of a focal length of `focalCm` and 7.5 µm
+// pixels.
+inline void StoreEarlierCalibration(const std::filesystem::path& path, double focalCm)
+{
+    const double scale = 2 * std::atan(7.5 * 0.5 * 0.0001 / focalCm) * 180 * 3600 / M_PI;
+    Calibration earlier;
+    earlier.mount = "Telescope Simulator";
+    earlier.ra = {0.0, 7.52 / scale * std::cos(10.0 * M_PI / 180.0) / 1000.0};
+    earlier.dec = {90.0, 7.52 / scale / 1000.0};
+    earlier.decDegrees = 10.0;
+    earlier.pierSide = PierSide::West;
+    earlier.arcsecPerPixel = scale;
+    files::KeyFile keys;
+    WriteCalibration(keys, earlier);
+    const std::string text = keys.Text();
+    ASSERT_TRUE(
+        files::ReplaceFile(path.string(), {std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())})
+            .written);
+}
 
 // Runs the headless program for `ms` of real time, or until `done`, its fake clock moved along with
 // the real one (the server keeps real time): each timer fires when real time reaches it, and

@@ -127,8 +127,8 @@ TEST_P(HeadlessCalibration, FindsTheAxesAndGuides)
 
 INSTANTIATE_TEST_SUITE_P(Turns, HeadlessCalibration,
                          ::testing::Values(CameraTurn{0.0, false, 0.0, 90.0}, CameraTurn{35.0, false, 35.0, 125.0},
-                                           CameraTurn{120.0, false, 120.0, 210.0},
-                                           CameraTurn{0.0, true, 180.0, 90.0}, CameraTurn{35.0, true, 215.0, 125.0}),
+                                           CameraTurn{120.0, false, 120.0, 210.0}, CameraTurn{0.0, true, 180.0, 90.0},
+                                           CameraTurn{35.0, true, 215.0, 125.0}),
                          [](const ::testing::TestParamInfo<CameraTurn>& info) {
                              return std::to_string(static_cast<int>(info.param.turn)) +
                                     (info.param.mirrored ? "DegreesMirrored" : "Degrees");

@@ -1,8 +1,6 @@
 #include "IndiRig.h"
 
-#include "guiding/CalibrationStore.h"
 #include "guiding/GuideLogReader.h"
-#include "platform/files/ReplaceFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -130,21 +128,7 @@ TEST_F(IndiGuiding, TelescopeBesideTheCameraAcrossARestartAndAPark)
 {
     SimulatorServer both(h.dir / "both", SimulatorServer::Driver::TelescopeAndCamera);
     ASSERT_TRUE(both.Start(-1.0));
-    // A calibration from an earlier night, west of the pier at 10 degrees of declination.
-    Calibration earlier;
-    earlier.mount = "Telescope Simulator";
-    const double scale = 2 * std::atan(7.5 * 0.5 * 0.0001 / 100.0) * 180 * 3600 / M_PI;
-    earlier.ra = {0.0, 7.52 / scale * std::cos(10.0 * M_PI / 180.0) / 1000.0};
-    earlier.dec = {90.0, 7.52 / scale / 1000.0};
-    earlier.decDegrees = 10.0;
-    earlier.pierSide = PierSide::West;
-    earlier.arcsecPerPixel = scale;
-    files::KeyFile keys;
-    WriteCalibration(keys, earlier);
-    const std::string text = keys.Text();
-    ASSERT_TRUE(files::ReplaceFile((h.dir / "nuvix.ini").string(),
-                                   {std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())})
-                    .written);
+    testing::StoreEarlierCalibration(h.dir / "nuvix.ini", Record().focalLength);
     const std::string logPath = (h.dir / "guide.txt").string();
     Start(Record(), logPath, both.Address());
     ASSERT_TRUE(WaitForMount());

@@ -66,11 +66,9 @@ TEST(IndiMountChoice, TelescopeFirstCameraGuidePortOnlyWhenNamed)
         const char* chosen;  // null: none
     };
     const Case cases[] = {
-        {true, "", "Telescope Simulator"},
-        {false, "", "Telescope Simulator"},
+        {true, "", "Telescope Simulator"},        {false, "", "Telescope Simulator"},
         {true, "CCD Simulator", "CCD Simulator"},  // named: the user knows
-        {false, "Old Mount", "Old Mount"},
-        {false, "Missing", nullptr},
+        {false, "Old Mount", "Old Mount"},        {false, "Missing", nullptr},
     };
     for (const Case& c : cases) {
         const DeviceTable devices = table(c.cameraFirst);

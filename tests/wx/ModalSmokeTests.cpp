@@ -49,11 +49,14 @@ TEST(WxDesktop, TimerTicksGoOnWhileAMessageBoxIsOpen)
     int ticks = 0;
     int ticksWhileOpen = 0;
     std::optional<OpenBox> seen;
+    bool okButton = false;
     window.onTimer = [&](int) {
         ++ticks;
         if (ticks == 3) kit.MessageBox(&window, "Pas de caméra", "Erreur");
         if (std::optional<OpenBox> box = FindOpenMessageBox()) {
             seen = box;
+            // Its button is ours, "OK", not the word of GTK's own catalogue for the locale.
+            okButton = okButton || FindButton("Erreur", "OK");
             if (++ticksWhileOpen == 5) AnswerMessageBoxes();
         }
     };
@@ -63,6 +66,7 @@ TEST(WxDesktop, TimerTicksGoOnWhileAMessageBoxIsOpen)
     ASSERT_TRUE(seen);
     EXPECT_EQ(seen->title, "Erreur");
     EXPECT_EQ(seen->text, "Pas de caméra");
+    EXPECT_TRUE(okButton);
 
     // Asked for elsewhere, it opens at once; ticks arrive while the caller waits on it.
     int ticksDuringBox = 0;

@@ -5,6 +5,8 @@
 #include "wx/SmokeSupport.h"
 #include "wx/SmokeWindows.h"
 
+#include "platform/text/Translate.h"
+
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -19,6 +21,9 @@ int main(int argc, char** argv)
     alarm(120);
     // The file chooser keeps its settings in memory, away from the user's.
     g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
+    // As the program does, before the desktop starts: ctest gives an environment French in every
+    // category, so that what the desktop does with the locale shows.
+    nuvix::UseObserverLanguage(NUVIX_BUILD_LOCALEDIR);
     nuvix::wx::WxToolkit toolkit;
     nuvix::wx::smoke::SetToolkit(toolkit);
     int result = 1;

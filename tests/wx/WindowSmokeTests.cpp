@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 namespace nuvix::wx::smoke {
@@ -88,6 +91,16 @@ TEST(WxDesktop, FrameShowsItsCanvasAndSmallButtonsShowTheirTexts)
     EXPECT_EQ(gfx::Color::FromPixel(shot->At(boxBounds.left - 2, boxBounds.top + 6)), kPale);
     EXPECT_TRUE(HasLabel(caption, "Pas de caméra"));
     EXPECT_TRUE(HasLabel(caption, "Acq Noir"));
+}
+
+// Started with the observer's language from an environment French in every category (LC_ALL from
+// CTest), the desktop leaves numbers to the C library's "." (INDI's client and cfitsio read them).
+TEST(WxDesktop, MessagesFollowTheLocaleNumbersKeepTheirPoint)
+{
+    EXPECT_STREQ(std::setlocale(LC_MESSAGES, nullptr), std::getenv("LC_ALL") ? std::getenv("LC_ALL") : "C");
+    char number[16];
+    std::snprintf(number, sizeof number, "%g", 0.5);
+    EXPECT_STREQ(number, "0.5");
 }
 
 TEST(WxDesktop, CanvasTextInTheDefaultFontReachesTheScreen)

@@ -1,7 +1,10 @@
 #include "platform/files/FileErrors.h"
 
+#include "platform/text/Translate.h"
+
 #include <cerrno>
-#include <system_error>
+#include <clocale>
+#include <cstring>
 
 namespace nuvix::files {
 
@@ -10,29 +13,32 @@ std::string ErrorText(int error)
     switch (error) {
     case EACCES:
     case EPERM:
-        return "permission refusée";
+        return Tr("permission refusée");
     case EROFS:
-        return "système de fichiers en lecture seule";
+        return Tr("système de fichiers en lecture seule");
     case ENOSPC:
-        return "disque plein";
+        return Tr("disque plein");
     case EDQUOT:
-        return "quota disque dépassé";
+        return Tr("quota disque dépassé");
     case EFBIG:
-        return "fichier trop grand";
+        return Tr("fichier trop grand");
     case ENOENT:
-        return "fichier ou répertoire absent";
+        return Tr("fichier ou répertoire absent");
     case ENOTDIR:
-        return "un élément du chemin n'est pas un répertoire";
+        return Tr("un élément du chemin n'est pas un répertoire");
     case EISDIR:
-        return "c'est un répertoire";
+        return Tr("c'est un répertoire");
     case ELOOP:
-        return "trop de liens symboliques";
+        return Tr("trop de liens symboliques");
     case ENAMETOOLONG:
-        return "nom trop long";
+        return Tr("nom trop long");
     case EIO:
-        return "erreur d'entrée-sortie du disque";
-    default:
-        return std::generic_category().message(error);
+        return Tr("erreur d'entrée-sortie du disque");
+    default: {
+        // The C library's own words, in English whatever the locale, as they have always been.
+        static const locale_t c = newlocale(LC_MESSAGES_MASK, "C", locale_t{});
+        return c ? strerror_l(error, c) : std::strerror(error);
+    }
     }
 }
 

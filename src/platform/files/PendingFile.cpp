@@ -2,6 +2,7 @@
 
 #include "platform/files/FileErrors.h"
 #include "platform/files/Target.h"
+#include "platform/text/Translate.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -76,7 +77,7 @@ bool PendingFile::Open(std::optional<mode_t> mode, std::string& reason)
     const std::filesystem::path path(path_);
     const std::string name = path.filename().string();
     if (name.empty() || name == "." || name == "..") {
-        reason = "nom de fichier invalide « " + shown_ + " »";
+        reason = TrFill("nom de fichier invalide « %s »", {shown_});
         return false;
     }
     // Same directory as the file, so that the final rename never crosses file systems. A kept mode
@@ -94,8 +95,8 @@ bool PendingFile::Open(std::optional<mode_t> mode, std::string& reason)
         if (mode) ::fchmod(fd_, *mode);
         return true;
     }
-    const std::string why = error == EACCES ? "répertoire protégé en écriture" : ErrorText(error);
-    reason = "création de " + shown_ + " impossible (" + why + ")";
+    const std::string why = error == EACCES ? Tr("répertoire protégé en écriture") : ErrorText(error);
+    reason = TrFill("création de %s impossible (%s)", {shown_, why});
     return false;
 }
 
@@ -115,7 +116,7 @@ bool PendingFile::Write(std::span<const uint8_t> bytes, std::string& reason)
         const ssize_t done = ::write(fd_, bytes.data(), bytes.size());
         if (done < 0 && errno == EINTR) continue;
         if (done <= 0) {
-            reason = "écriture de " + shown_ + " impossible (" + ErrorText(done < 0 ? errno : ENOSPC) + ")";
+            reason = TrFill("écriture de %s impossible (%s)", {shown_, ErrorText(done < 0 ? errno : ENOSPC)});
             return false;
         }
         bytes = bytes.subspan(static_cast<size_t>(done));
@@ -131,14 +132,14 @@ bool PendingFile::Sync(std::string& reason)
     fd_ = -1;
     const bool closed = ::close(fd) == 0;
     if (synced && closed) return true;
-    reason = "écriture de " + shown_ + " impossible (" + ErrorText(synced ? errno : syncError) + ")";
+    reason = TrFill("écriture de %s impossible (%s)", {shown_, ErrorText(synced ? errno : syncError)});
     return false;
 }
 
 bool PendingFile::Replace(std::string& reason)
 {
     if (::rename(temporary_.c_str(), path_.c_str()) != 0) {
-        reason = "remplacement de " + shown_ + " impossible (" + ErrorText(errno) + ")";
+        reason = TrFill("remplacement de %s impossible (%s)", {shown_, ErrorText(errno)});
         return false;
     }
     Moved();

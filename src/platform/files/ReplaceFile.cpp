@@ -3,6 +3,7 @@
 #include "platform/files/FileErrors.h"
 #include "platform/files/PendingFile.h"
 #include "platform/files/Target.h"
+#include "platform/text/Translate.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -33,12 +34,12 @@ struct Plan {
 std::string Refusal(const Plan& plan)
 {
     const struct stat& st = *plan.existing;
-    if (S_ISDIR(st.st_mode)) return plan.shown + " est un répertoire";
-    if (!S_ISREG(st.st_mode)) return plan.shown + " n'est pas un fichier ordinaire";
-    if ((st.st_mode & kWriteBits) == 0) return plan.shown + " est protégé en écriture";
+    if (S_ISDIR(st.st_mode)) return TrFill("%s est un répertoire", {plan.shown});
+    if (!S_ISREG(st.st_mode)) return TrFill("%s n'est pas un fichier ordinaire", {plan.shown});
+    if ((st.st_mode & kWriteBits) == 0) return TrFill("%s est protégé en écriture", {plan.shown});
     if (::faccessat(AT_FDCWD, plan.target.path.c_str(), W_OK, AT_EACCESS) != 0) {
-        return errno == EROFS ? plan.shown + " est sur un système de fichiers en lecture seule"
-                              : plan.shown + " est protégé en écriture";
+        return errno == EROFS ? TrFill("%s est sur un système de fichiers en lecture seule", {plan.shown})
+                              : TrFill("%s est protégé en écriture", {plan.shown});
     }
     return {};
 }
@@ -49,7 +50,7 @@ Plan PlanReplacement(const std::string& path)
     plan.target = FollowLinks(path);
     plan.shown = Shown(path, plan.target);
     if (plan.target.error != 0) {
-        plan.refusal = "lien " + path + " inutilisable (" + ErrorText(plan.target.error) + ")";
+        plan.refusal = TrFill("lien %s inutilisable (%s)", {path, ErrorText(plan.target.error)});
         return plan;
     }
     struct stat st {};
@@ -57,7 +58,7 @@ Plan PlanReplacement(const std::string& path)
         plan.existing = st;
         plan.refusal = Refusal(plan);
     } else if (errno != ENOENT) {
-        plan.refusal = "accès à " + plan.shown + " impossible (" + ErrorText(errno) + ")";
+        plan.refusal = TrFill("accès à %s impossible (%s)", {plan.shown, ErrorText(errno)});
     }
     return plan;
 }
@@ -90,8 +91,8 @@ std::string ReplaceObstacle(const std::string& path)
     if (!plan.refusal.empty()) return plan.refusal;
     const std::string directory = DirectoryOf(plan.target.path);
     if (::faccessat(AT_FDCWD, directory.c_str(), W_OK | X_OK, AT_EACCESS) == 0) return {};
-    const std::string why = errno == EACCES ? "répertoire protégé en écriture" : ErrorText(errno);
-    return "création de " + plan.shown + " impossible (" + why + ")";
+    const std::string why = errno == EACCES ? Tr("répertoire protégé en écriture") : ErrorText(errno);
+    return TrFill("création de %s impossible (%s)", {plan.shown, why});
 }
 
 KeptCopy KeepCopy(const std::string& from, const std::string& to)
@@ -100,7 +101,7 @@ KeptCopy KeepCopy(const std::string& from, const std::string& to)
     const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
     if (source < 0 || ::fstat(source, &st) != 0) {
-        kept.reason = "lecture de " + from + " impossible (" + ErrorText(errno) + ")";
+        kept.reason = TrFill("lecture de %s impossible (%s)", {from, ErrorText(errno)});
         if (source >= 0) ::close(source);
         return kept;
     }
@@ -112,7 +113,7 @@ KeptCopy KeepCopy(const std::string& from, const std::string& to)
         if (got < 0 && errno == EINTR) continue;
         if (got == 0) break;
         if (got < 0) {
-            kept.reason = "lecture de " + from + " impossible (" + ErrorText(errno) + ")";
+            kept.reason = TrFill("lecture de %s impossible (%s)", {from, ErrorText(errno)});
             copied = false;
         } else {
             copied = file.Write(std::span<const uint8_t>(buffer.data(), static_cast<size_t>(got)), kept.reason);
@@ -129,7 +130,7 @@ KeptCopy KeepCopy(const std::string& from, const std::string& to)
             return kept;
         }
     }
-    kept.reason = "copie de " + from + " impossible (" + ErrorText(error) + ")";
+    kept.reason = TrFill("copie de %s impossible (%s)", {from, ErrorText(error)});
     return kept;
 }
 

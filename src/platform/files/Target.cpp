@@ -1,5 +1,7 @@
 #include "platform/files/Target.h"
 
+#include "platform/text/Translate.h"
+
 #include <cerrno>
 #include <filesystem>
 
@@ -38,7 +40,7 @@ std::string DirectoryOf(const std::string& path)
 std::string Shown(const std::string& path, const Target& target)
 {
     if (target.path.empty() || target.path == path) return path;
-    return path + " (lien vers " + target.path + ")";
+    return TrFill("%s (lien vers %s)", {path, target.path});
 }
 
 }  // namespace nuvix::files

@@ -3,6 +3,7 @@
 #include "camera/CameraImage.h"
 #include "camera/FrameSource.h"
 #include "platform/indi/LinkRole.h"
+#include "platform/text/Translate.h"
 
 #include <cstdint>
 #include <optional>
@@ -28,7 +29,10 @@ public:
     IndiCamera(LinkShared& shared, std::string device, std::string server);
 
     bool Detect() override { return true; }
-    CameraGreeting Greeting() const override { return {"Caméra INDI : " + device_, "INDI sur " + server_}; }
+    CameraGreeting Greeting() const override
+    {
+        return {TrFill("Caméra INDI : %s", {device_}), TrFill("INDI sur %s", {server_})};
+    }
     std::string Name() const override { return "INDI " + device_; }
     bool UploadSettings(const CameraSettings& settings) override;
     FrameArrival ReadFrame(float exposureMs, FrameBytes& target) override;

@@ -79,5 +79,4 @@ struct PictureShift {
 };
 PictureShift ShiftBetween(EquatorialPoint reference, EquatorialPoint now, double arcsecPerPixel);
 
-
 }  // namespace nuvix::indi

@@ -26,21 +26,21 @@ void LinkNotices(const MountCondition& before, const MountCondition& now, const 
     if (now.link == before.link) return;
     switch (now.link) {
     case MountLink::Ready:
-        out.push_back(Notice(Kind::Info, (before.link == MountLink::ServerGone ? "INDI server " + server + " back, "
-                                                                               : std::string()) +
-                                             "mount " + Quoted(mount) + " ready to guide"));
+        out.push_back(Notice(
+            Kind::Info, (before.link == MountLink::ServerGone ? "INDI server " + server + " back, " : std::string()) +
+                            "mount " + Quoted(mount) + " ready to guide"));
         break;
     case MountLink::NoMount:
         out.push_back(mount.empty() ? Notice(Kind::Failure, "no INDI mount that takes guide pulses on " + server,
-                                             Tr("Pas de monture INDI sur ") + server)
+                                             TrFill("Pas de monture INDI sur %s", {server}))
                                     : Notice(Kind::Failure, "INDI mount " + Quoted(mount) + " missing on " + server,
-                                             Tr("Monture INDI absente : ") + mount + " (" + server + ")"));
+                                             TrFill("Monture INDI absente : %s (%s)", {mount, server})));
         break;
     case MountLink::ServerGone:
-        out.push_back(Notice(Kind::Failure,
-                             "INDI server " + server + (now.served ? " lost: " : " does not answer: ") +
-                                 ProblemLogText(now.problem),
-                             Tr("Le serveur INDI ne répond pas : ") + server + " (" + ProblemText(now.problem) + ")"));
+        out.push_back(Notice(
+            Kind::Failure,
+            "INDI server " + server + (now.served ? " lost: " : " does not answer: ") + ProblemLogText(now.problem),
+            TrFill("Le serveur INDI ne répond pas : %s (%s)", {server, ProblemText(now.problem)})));
         break;
     case MountLink::Starting:
         break;
@@ -74,8 +74,8 @@ std::vector<MountNotice> NoticesFor(const MountCondition& before, const MountCon
         out.push_back(Notice(Kind::Info, who + (now.slewing ? " slewing: no guide pulses" : " slew done")));
     }
     if (now.pierSide != was.pierSide && now.pierSide != PierSide::Unknown) {
-        out.push_back(Notice(Kind::Info, who + " on the " + (now.pierSide == PierSide::East ? "east" : "west") +
-                                             " side of the pier"));
+        out.push_back(Notice(
+            Kind::Info, who + " on the " + (now.pierSide == PierSide::East ? "east" : "west") + " side of the pier"));
     }
     return out;
 }

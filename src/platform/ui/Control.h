@@ -26,7 +26,7 @@ struct ControlStyle {
 
 // Notification codes that come with a command.
 namespace notify {
-inline constexpr int kClicked = 0;          // buttons, check boxes, radio buttons
+inline constexpr int kClicked = 0;  // buttons, check boxes, radio buttons
 // A push button clicked with Shift held: a window that has no use for it gets a plain click.
 inline constexpr int kShiftClicked = 2;
 inline constexpr int kSelectionChange = 1;  // drop-down lists

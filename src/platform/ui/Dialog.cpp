@@ -1,5 +1,6 @@
 #include "platform/ui/Dialog.h"
 
+#include "platform/text/Translate.h"
 #include "platform/ui/Toolkit.h"
 
 namespace nuvix::ui {
@@ -27,7 +28,8 @@ gfx::Rect OuterRectFor(Toolkit& toolkit, const DialogTemplate& layout)
 }  // namespace
 
 Dialog::Dialog(Toolkit& toolkit, Window* parent, const DialogTemplate& layout)
-    : Window(toolkit, parent, layout.caption, WindowStyle::Dialog, OuterRectFor(toolkit, layout)), layout_(layout)
+    : Window(toolkit, parent, TrMarked(layout.caption), WindowStyle::Dialog, OuterRectFor(toolkit, layout)),
+      layout_(layout)
 {
 }
 
@@ -36,8 +38,8 @@ int Dialog::Execute()
     // Every run starts from the template, as a dialog built from its resource does.
     RemoveControls();
     for (const DialogItem& item : layout_.items) {
-        AddControl(item.id, item.kind, item.text, DialogUnitsToPixels(item.x, item.y, item.width, item.height),
-                   item.style);
+        AddControl(item.id, item.kind, TrMarked(item.text),
+                   DialogUnitsToPixels(item.x, item.y, item.width, item.height), item.style);
     }
     // A template's position is counted from its owner's client area.
     if (Parent()) {

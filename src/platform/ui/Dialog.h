@@ -32,7 +32,8 @@ inline constexpr int kDialogBaseUnitX = 8;
 inline constexpr int kDialogBaseUnitY = 16;
 gfx::Rect DialogUnitsToPixels(int x, int y, int width, int height);
 
-// A modal dialog built from a template. IDOK (1) and IDCANCEL (2), sent by Enter and
+// A modal dialog built from a template, whose caption and texts (marked with TrLater) are
+// translated as it is built: the template stays French. IDOK (1) and IDCANCEL (2), sent by Enter and
 // Escape, close it with that result.
 class Dialog : public Window {
 public:

@@ -2,6 +2,7 @@
 
 #include "platform/clock/Clock.h"
 #include "platform/gfx/Font.h"
+#include "platform/text/Translate.h"
 #include "platform/ui/Window.h"
 
 #include <memory>
@@ -20,7 +21,7 @@ struct ScreenMetrics {
 };
 
 struct SaveFileRequest {
-    std::string filterName = "Image (*.bmp)";
+    std::string filterName = Tr("Image (*.bmp)");
     std::string pattern = "*.bmp";
     std::string defaultExtension = "bmp";
     std::string initialPath;  // full path proposed to the user

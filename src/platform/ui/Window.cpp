@@ -1,5 +1,6 @@
 #include "platform/ui/Window.h"
 
+#include "platform/text/Translate.h"
 #include "platform/ui/HandlerWatch.h"
 #include "platform/ui/Toolkit.h"
 
@@ -148,7 +149,7 @@ Control& Window::AddControl(int id, ControlKind kind, std::string text, gfx::Rec
 void Window::AddControls(std::span<const ControlPlacement> layout)
 {
     for (const ControlPlacement& c : layout) {
-        AddControl(c.id, c.kind, c.text, gfx::Rect::FromSize(c.x, c.y, c.width, c.height));
+        AddControl(c.id, c.kind, Tr(c.text), gfx::Rect::FromSize(c.x, c.y, c.width, c.height));
     }
 }
 

@@ -24,7 +24,8 @@ enum class WindowStyle {
     Dialog,          // modal dialog with caption and system menu
 };
 
-// One control of a window's fixed layout, in client pixels.
+// One control of a window's fixed layout, in client pixels. Its text, marked with TrLater, is
+// translated as the control is added.
 struct ControlPlacement {
     int id;
     ControlKind kind;

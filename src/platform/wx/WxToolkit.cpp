@@ -1,6 +1,7 @@
 #include "platform/wx/WxToolkit.h"
 
 #include "platform/clock/RealClock.h"
+#include "platform/text/Translate.h"
 #include "platform/ui/Dialog.h"
 #include "platform/wx/DisplayLoss.h"
 #include "platform/wx/GtkSupport.h"
@@ -79,6 +80,8 @@ wxWindow* TopLevelOf(const ui::Window* window)
 void ShowMessageBox(wxWindow* parent, const std::string& text, const std::string& caption)
 {
     wxMessageDialog box(parent, ToWx(text), ToWx(caption), wxOK | wxICON_NONE);
+    // Our own word for the button: GTK's would follow the locale's catalogue of GTK ("Valider").
+    box.SetOKLabel(ToWx(Tr("OK")));
     box.ShowModal();
 }
 
@@ -257,7 +260,7 @@ std::optional<std::string> WxToolkit::SaveFileDialog(ui::Window* owner, const ui
     const size_t slash = initial.find_last_of('/');
     const std::string directory = slash == std::string::npos ? std::string() : initial.substr(0, slash);
     const std::string file = slash == std::string::npos ? initial : initial.substr(slash + 1);
-    wxFileDialog dialog(TopLevelOf(owner), wxString::FromUTF8("Enregistrer sous"), ToWx(directory), ToWx(file),
+    wxFileDialog dialog(TopLevelOf(owner), ToWx(Tr("Enregistrer sous")), ToWx(directory), ToWx(file),
                         ToWx(request.filterName + "|" + request.pattern), wxFD_SAVE);
     if (dialog.ShowModal() != wxID_OK) return std::nullopt;
     std::string path = FromWx(dialog.GetPath());
