@@ -159,6 +159,15 @@ void MountGuider::StopCalibration()
     run_.reset();
 }
 
+std::string MountGuider::ForgetCalibration()
+{
+    if (!calibration_ && !settings_.keys.HasGroup(kCalibrationGroup)) return {};
+    calibration_.reset();
+    settings_.keys.RemoveGroup(kCalibrationGroup);
+    events_.Publish(GuidingNote{"Calibration cleared"});
+    return StoreSettings(settings_);
+}
+
 std::string MountGuider::TakeStoreProblem()
 {
     return std::exchange(storeProblem_, std::string());

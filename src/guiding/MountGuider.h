@@ -61,6 +61,9 @@ public:
     // The calibration in force, when one serves the mount, and its axes now.
     std::optional<Calibration> Model(double arcsecPerPixel) const;
     std::optional<GuideAxes> Axes(double arcsecPerPixel) const;
+    // Drops the calibration in force and the stored one: the next "Track" calibrates again.
+    // Returns why the settings file could not be stored (French); empty when it was.
+    std::string ForgetCalibration();
     // Why the last store of a calibration failed (French), once; empty otherwise.
     std::string TakeStoreProblem();
 

@@ -157,7 +157,6 @@ void TOptowin::SendCorrections(bool guide)
     links_.clock.WaitMilliseconds(kGapMs);
     send(Axis::Dec, dec, dy, {75, 33});
     TellStep(step);
-    if (links_.listener) links_.listener->GuidedFrame(frame, Session(), now);
 }
 
 GuideLogSession TOptowin::Session() const

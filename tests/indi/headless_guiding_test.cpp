@@ -4,6 +4,7 @@
 #include "FakeMount.h"
 
 #include "app/AppFixture.h"
+#include "app/GuidingClient.h"
 #include "guiding/CalibrationStore.h"
 #include "guiding/GuideLogReader.h"
 #include "platform/indi/IndiPointing.h"
@@ -261,6 +262,40 @@ TEST(HeadlessGuiding, ParkedAwayAndBackThenTheNextRun)
     EXPECT_FALSE(rig.Guider().Calibrating());
     rig.Run(2 * kSecond);
     EXPECT_TRUE(rig.Calibrate(true));
+}
+
+// An imaging program's "guide" to a mount with no calibration: the calibration's events come
+// first, then the settling. Once cleared, the calibration is made again at the next "guide"; one
+// that fails ends the settling with an error.
+TEST(HeadlessGuiding, AClientsGuideCalibratesFirstThenSettles)
+{
+    Rig rig;
+    testing::MemoryTransport transport;
+    rig.h.guideServer = &transport;
+    rig.Start(35.0);
+    testing::GuidingClient client(transport, rig.h.kit, 1);
+    const nlohmann::json settle{{"pixels", 1.5}, {"time", 2}, {"timeout", 30}};
+    EXPECT_EQ(client.Call("get_calibrated")["result"], false);
+    EXPECT_EQ(client.Call("guide", {settle, false})["result"], 0);
+    EXPECT_EQ(client.Call("get_app_state")["result"], "Calibrating");
+    nlohmann::json done = client.WaitFor("SettleDone", 120 * kSecond);
+    ASSERT_FALSE(done.is_null());
+    EXPECT_EQ(done["Status"], 0) << done.dump();
+    EXPECT_EQ(client.Events("StartCalibration").size(), 1u);
+    EXPECT_GT(client.Events("Calibrating").size(), 4u);
+    ASSERT_EQ(client.Events("CalibrationComplete").size(), 1u);
+    EXPECT_EQ(client.Events("CalibrationComplete")[0]["Mount"], client.Events("GuideStep").at(0)["Mount"]);
+    EXPECT_EQ(client.Call("get_calibrated")["result"], true);
+
+    EXPECT_EQ(client.Call("clear_calibration", {"mount"})["result"], 0);
+    EXPECT_EQ(client.Call("get_calibrated")["result"], false);
+    rig.mount.JamDec();
+    EXPECT_EQ(client.Call("guide", {settle, true})["result"], 0);
+    done = client.WaitFor("SettleDone", 120 * kSecond);
+    ASSERT_FALSE(done.is_null());
+    EXPECT_EQ(done["Status"], 1);
+    EXPECT_EQ(client.Events("CalibrationFailed").size(), 1u);
+    EXPECT_FALSE(rig.Model());
 }
 
 }  // namespace
