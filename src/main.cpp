@@ -17,6 +17,7 @@
 #include "sim/SimFaults.h"
 #include "sim/SimMount.h"
 #include "sim/Sky.h"
+#include "sim/StuckPointing.h"
 
 #include <csignal>
 #include <cstdio>
@@ -58,7 +59,9 @@ void PrintUsage(std::FILE* to)
         "                     unplugged during the first frame from 10 s on and powered again\n"
         "                     at 20 s; ra-stuck-after=T or dec-stuck-after=T: from T on that\n"
         "                     axis of the mount takes its corrections and does not move\n"
-        "                     (times are whole numbers of ms, s or min)\n"
+        "                     (times are whole numbers of ms, s or min); camera-angle=DEG:\n"
+        "                     the camera turned DEG degrees against the sky; camera-mirror:\n"
+        "                     its picture mirrored\n"
         "  --parport PATH     parallel port device of the camera (default %s)\n"
         "  --serial COMn=PATH serial line of COM1 to COM4, where the mount's corrections go\n"
         "                     (default /dev/ttyS0 to /dev/ttyS3; with --simulate, none)\n"
@@ -66,8 +69,9 @@ void PrintUsage(std::FILE* to)
         "                     INDI server (default port %d); with --simulate the simulated sky\n"
         "                     follows that mount's coordinates; the server of --indi-camera too\n"
         "  --indi-mount DEVICE\n"
-        "                     the INDI device to guide (default: the first that takes guide pulses;\n"
-        "                     with --indi-camera, only the one named here is guided)\n"
+        "                     the INDI device to guide (default: the first telescope that takes guide\n"
+        "                     pulses; a camera's guide port only when named here; with --indi-camera,\n"
+        "                     only the one named here is guided)\n"
         "  --indi-camera DEVICE\n"
         "                     take the frames from this camera on the INDI server instead of the\n"
         "                     parallel port (a webcam through indi_v4l2_ccd, an astronomy camera)\n"
@@ -79,7 +83,8 @@ void PrintUsage(std::FILE* to)
         "  --help             show this help and exit\n"
         "  --version          show the version and exit\n"
         "Settings are kept in campar.dat in the current directory and stored when the program ends\n"
-        "(close box, SIGINT, SIGTERM or SIGHUP).\n"
+        "(close box, SIGINT, SIGTERM or SIGHUP); the INDI mount's calibration in nuvix.ini beside it.\n"
+        "Shift+click on Track calibrates the INDI mount again.\n"
         "\"Sauve\" writes buffer.bmp and the sum itself as buffer.fits in the current directory. A photo\n"
         "series named NAME.bmp writes \"NAME 0042.bmp\"..., one named NAME.fits (.fit, .fts) FITS\n"
         "pictures \"NAME 0042.fits\"...; a series never replaces a file: it takes the next free number.\n"
@@ -243,7 +248,7 @@ int main(int argc, char** argv)
     nuvix::indi::IndiMount* indiMount = indi ? indi->Mount() : nullptr;
     nuvix::PortFanOut mountAndLines{&simulatedMount, &serialLines};
     if (options->simulate) {
-        nuvix::sim::ApplySimFaults(options->faults, simulatedCamera, simulatedMount);
+        nuvix::sim::ApplySimFaults(options->faults, simulatedCamera, simulatedMount, sky);
         sky.SetMount(&simulatedMount);
         nuvix::AttachUarts(bus, mountAndLines);
     } else {
@@ -279,12 +284,16 @@ int main(int argc, char** argv)
     app.Context().guidePulses = indiMount;
     if (indi && indi->Camera()) app.Context().frameSource = indi->Camera();
     app.Context().guideLogPath = options->guideLog;
-    // With the simulator, the INDI mount points the sky: its reported coordinates move the star.
+    // With the simulator, the INDI mount points the sky: its reported coordinates move the star,
+    // through the axes the simulator jams.
     std::unique_ptr<nuvix::indi::IndiPointing> indiPointing;
+    std::unique_ptr<nuvix::sim::StuckPointing> stuckPointing;
     if (options->simulate && indiMount) {
         indiPointing = std::make_unique<nuvix::indi::IndiPointing>(
             *indiMount, [&app] { return static_cast<double>(app.State().parameters.arcsecPerPixel); });
-        sky.SetMount(indiPointing.get());
+        stuckPointing = std::make_unique<nuvix::sim::StuckPointing>(*indiPointing, options->faults.raJammedAtMs,
+                                                                    options->faults.decJammedAtMs);
+        sky.SetMount(stuckPointing.get());
     }
     toolkit.OnDisplayLost([&] {
         app.StoreParameters();

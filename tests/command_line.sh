@@ -46,7 +46,12 @@ expect 2 --server=localhost:
 expect 2 --simulate=bogus-after=1s
 expect 2 --simulate=replug-after=1s
 expect 2 --simulate=unplug-after=10
+expect 2 --simulate=camera-angle=400
+expect 2 --simulate=camera-mirror=yes
 "$nuvix" --help | grep -q -- "unplug-after=10s,replug-after=20s" || { echo "simulator faults missing from the help"; fail=1; }
+for fault in "camera-angle=DEG" "camera-mirror"; do
+  "$nuvix" --help | grep -q -- "$fault" || { echo "$fault missing from the help"; fail=1; }
+done
 # The port's reason line comes before the desktop starts (here it cannot: no display).
 reason() {
   local path=$1 want=$2

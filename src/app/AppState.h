@@ -1,9 +1,11 @@
 #pragma once
 
 #include "camera/CameraSettings.h"
+#include "camera/FrameSource.h"
 #include "capture/PhotoSeries.h"
 #include "guiding/CorrectionOutput.h"
 #include "guiding/GuideOutputPolicy.h"
+#include "guiding/StarPosition.h"
 #include "guiding/TrackingState.h"
 #include "image/FramePipeline.h"
 #include "params/ParameterState.h"
@@ -32,9 +34,11 @@ struct ShellPlacement {
 struct AppState {
     CameraSettings camera;
     bool cameraPresent = false;
+    AcquisitionFacts acquisition;
     PanelValues panel;
     TrackingState tracking;
     AnalysisResults analysis;
+    StarReading star;  // the guide star as measured on the latest frame
     CorrectionOutput output;
     GuideOutputPolicy guideOutput;  // written by the guiding server's clients
     IntegrationState integration;

@@ -40,8 +40,14 @@ uint16_t RestoredExposureStep(int32_t stored)
 }  // namespace
 
 const ui::CommandEntry<NuvixWindow> NuvixWindow::kCommands[] = {
-    {449, &NuvixWindow::CmReticle}, {450, &NuvixWindow::CmTrack},      {452, &NuvixWindow::CmDarkFrame},
-    {453, &NuvixWindow::CmUseDark}, {454, &NuvixWindow::CmParameters}, {455, &NuvixWindow::CmPhoto},
+    {449, &NuvixWindow::CmReticle},
+    {450, &NuvixWindow::CmTrack},
+    // Shift + "Track": calibrate the mount of timed pulses again.
+    {450, &NuvixWindow::CmRecalibrate, ui::notify::kShiftClicked},
+    {452, &NuvixWindow::CmDarkFrame},
+    {453, &NuvixWindow::CmUseDark},
+    {454, &NuvixWindow::CmParameters},
+    {455, &NuvixWindow::CmPhoto},
 };
 
 NuvixWindow::NuvixWindow(ui::Toolkit& toolkit, AppContext& context, NuvixMainWindow& mainWindow)
@@ -84,6 +90,7 @@ NuvixWindow::~NuvixWindow()
 {
     KillTimer(kAcquisitionTimer);
     KillTimer(kPhotoTimer);
+    if (guideLog_) guidingEvents_.Unsubscribe(*guideLog_);
 }
 
 void NuvixWindow::CreateControls()
@@ -110,11 +117,17 @@ void NuvixWindow::CreateGuidingWindows()
     const SharedDrawing& drawing = mainWindow_.Drawing();
     trackwin_ = std::make_unique<Trackwin>(kit, &mainWindow_, state_.parameters, drawing);
     if (!context_.guideLogPath.empty()) {
-        guideLog_ = std::make_unique<GuideLog>(context_.guideLogPath, kMainWindowCaption);
+        guideLog_ = std::make_unique<GuideLog>(context_.guideLogPath, kMainWindowCaption, kit.GetClock());
+        guidingEvents_.Subscribe(*guideLog_);
     }
-    const CorrectionLinks links{state_.tracking, state_.parameters,   state_.output,        context_.bus,
-                                kit.GetClock(),  *trackwin_,          state_.analysis,      context_.guidePulses,
-                                guideLog_.get(), &state_.guideOutput, context_.guidedFrames};
+    if (context_.guidePulses) {
+        mountGuider_ = std::make_unique<MountGuider>(*context_.guidePulses, guidingEvents_, state_.parameters.settings);
+    }
+    state_.acquisition.camera = camera_.Name();
+    const CorrectionLinks links{state_.tracking,     state_.parameters,    state_.output,      context_.bus,
+                                kit.GetClock(),      *trackwin_,           state_.analysis,    state_.star,
+                                state_.acquisition,  guidingEvents_,       mountGuider_.get(), guideLog_.get(),
+                                &state_.guideOutput, context_.guidedFrames};
     optowin_ = std::make_unique<TOptowin>(kit, mainWindow_, links, drawing);
 }
 
@@ -130,6 +143,13 @@ void NuvixWindow::LoadParameters()
     parameters.params = std::make_unique<tparam>(start.record);
     // Told at the first tick, with the camera's message.
     parameters.pendingMessage = std::move(start.message);
+    SettingsFile& settings = parameters.settings;
+    settings.path = SettingsPathBeside(context_.paramFile);
+    const std::string told = LoadSettings(settings);
+    if (!told.empty()) parameters.pendingMessage += (parameters.pendingMessage.empty() ? "" : "\n\n") + told;
+    if (parameters.file.lock.GetState() == files::OwnerLock::State::HeldByAnother && settings.leaveAsIs.empty()) {
+        settings.leaveAsIs = Tr("une autre instance de Nuvix utilise ce répertoire");
+    }
 
     const tparam& record = *parameters.params;
     parameters.arcsecPerPixel = ArcsecPerPixelAtLoad(record);
@@ -146,6 +166,7 @@ void NuvixWindow::DetectCameraAtStart()
 void NuvixWindow::Paint(gfx::Canvas& canvas)
 {
     liveview::PaintBackground(canvas, mainWindow_.Drawing().greyPen);
+    ShowMountStatus();
 }
 
 bool NuvixWindow::Command(int id, int code)
@@ -156,16 +177,6 @@ bool NuvixWindow::Command(int id, int code)
 void NuvixWindow::CmReticle()
 {
     reticleOn_ = reticleBox_->IsChecked();
-}
-
-void NuvixWindow::CmTrack()
-{
-    // The button names what the next click does.
-    TrackingState& tracking = state_.tracking;
-    trackButton_->SetText(tracking.trackingOn ? Tr("Track") : Tr("Track OFF"));
-    energy_->Show(!tracking.trackingOn);
-    if (!tracking.trackingOn) energy_->ResetStatistics();
-    tracking.ToggleGuiding();
 }
 
 void NuvixWindow::CmDarkFrame()

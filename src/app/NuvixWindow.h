@@ -8,6 +8,8 @@
 #include "capture/FitsPictures.h"
 #include "capture/PictureOwner.h"
 #include "capture/PictureRecord.h"
+#include "guiding/GuidingEvents.h"
+#include "guiding/MountGuider.h"
 #include "guiding/TOptowin.h"
 #include "guiding/Trackwin.h"
 #include "image/BitmapHeaders.h"
@@ -38,6 +40,11 @@ public:
     // While the camera is lost, a short presence check runs this often: the picture comes
     // back soon after the camera does, and the windows stay responsive meanwhile.
     static constexpr uint32_t kRetryAfterCameraLostMs = 1000;
+    // With a mount of timed pulses: what it tells is looked at this often, and its state is
+    // written on the line under "Track".
+    static constexpr int kMountTimer = 6;
+    static constexpr int kMountPeriodMs = 250;
+    static constexpr gfx::Point kMountStatusAt{4, 392};
 
     NuvixWindow(ui::Toolkit& toolkit, AppContext& context, NuvixMainWindow& mainWindow);
     ~NuvixWindow() override;
@@ -62,6 +69,11 @@ public:
     bool CameraAnswering() const { return cameraAnswering_; }
     Trackwin& Indicators() { return *trackwin_; }
     TOptowin& DeltaPanel() { return *optowin_; }
+    // Where the guiding tells what it does (calibration, guided frames, changes of state): the
+    // guide log listens, and any other observer may subscribe.
+    GuidingEvents& Events() { return guidingEvents_; }
+    // The guiding of the mount of timed pulses; null without one.
+    MountGuider* Guider() { return mountGuider_.get(); }
     THistwin& Histogram() { return *histwin_; }
     specwin& EnergyGraph() { return *energy_; }
 
@@ -91,6 +103,11 @@ private:
     // `exposureMs` with the settings uploaded; `added`: the pipeline added it to the sum.
     void NoteFrame(int32_t stepStart, float exposureMs, bool longExposure, const CameraSettings& uploaded, bool added);
     PictureFacts FactsOf(const std::optional<Exposure>& exposure, int32_t combined) const;
+    void ToggleTracking();
+    void BeginCalibration();
+    void CalibrationStep();
+    void PollMount();
+    void ShowMountStatus();
 
     // Frame pipeline hooks.
     void AnalyseFrame(const FrameBytes& frame) override;
@@ -100,6 +117,7 @@ private:
     // Commands.
     void CmReticle();
     void CmTrack();
+    void CmRecalibrate();
     void CmDarkFrame();
     void CmUseDark();
     void CmParameters();
@@ -134,7 +152,10 @@ private:
     std::unique_ptr<tphotowin> photoDialog_;
     std::unique_ptr<THistwin> histwin_;
     std::unique_ptr<specwin> energy_;
+    StarMeasurer measurer_;
+    GuidingEvents guidingEvents_;
     std::unique_ptr<GuideLog> guideLog_;
+    std::unique_ptr<MountGuider> mountGuider_;
 };
 
 }  // namespace nuvix

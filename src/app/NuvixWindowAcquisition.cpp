@@ -28,13 +28,18 @@ void NuvixWindow::SetupWindow()
     for (size_t i = 0; const PaletteEntry& e : BuildGreyPalette())
         palette_.entries[i++] = {e.red, e.green, e.blue};
     SetTimer(kAcquisitionTimer, kAcquisitionStartMs);
+    if (mountGuider_) SetTimer(kMountTimer, kMountPeriodMs);
     lastFrameEnd_ = link_.clock.ElapsedMilliseconds();
     exposureMs_ = 1000.0f;
 }
 
 void NuvixWindow::Timer(int id)
 {
-    (void)id;  // both timers acquire alike
+    if (id == kMountTimer) {
+        PollMount();
+        return;
+    }
+    // The photo and acquisition timers acquire alike.
     if (firstTick_) {
         firstTick_ = false;
         std::string& pending = state_.parameters.pendingMessage;
@@ -101,6 +106,7 @@ void NuvixWindow::AcquisitionStep()
     // The frame source seam: a camera told its exposure as a time gets the one the panel shows.
     const float exposureMs = longExposure ? exposureMs_ : ExposureTimeMs(camera.exposureLevel);
     const int32_t stepStart = link_.clock.ElapsedMilliseconds();
+    state_.acquisition.exposureMs = exposureMs;
     const FrameArrival arrival = answered ? camera_.ReadFrame(exposureMs, buffers_.incoming) : FrameArrival::Lost;
     if (arrival == FrameArrival::Arrived) {
         buffers_.frame = buffers_.incoming;
@@ -135,6 +141,7 @@ void NuvixWindow::AnalyseFrame(const FrameBytes& frame)
                                     state_.parameters.params->darkSpotGuiding};
     const ExposureChange change =
         nuvix::AnalyseFrame(frame, settings, state_.tracking, state_.analysis, state_.camera.whiteBalance);
+    state_.star = ReadStar(frame, state_.tracking, state_.analysis, measurer_);
     if (change == ExposureChange::Longer) mainWindow_.ExposureUp();
     if (change == ExposureChange::Shorter) mainWindow_.ExposureDown();
     mainWindow_.RefreshSettingsDisplay();

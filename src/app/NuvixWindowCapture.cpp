@@ -82,10 +82,12 @@ PictureFacts NuvixWindow::FactsOf(const std::optional<Exposure>& exposure, int32
     facts.focalLengthCm = std::isfinite(record.focalLength) ? record.focalLength : 0.0;
     facts.pixelSizeUm = std::isfinite(record.pixelSize) ? record.pixelSize : 0.0;
     if (const GuidePulseSink* mount = context_.guidePulses) {
-        facts.telescope = mount->MountName();
-        if (const std::optional<MountPointing> pointing = mount->Pointing()) {
-            facts.raDegrees = pointing->raHours * kDegreesPerHour;
-            facts.decDegrees = pointing->decDegrees;
+        const MountReport report = mount->Report();
+        facts.telescope = report.name;
+        // Coordinates kept from before the mount went away are no longer where it points.
+        if (report.Ready() && report.pointing) {
+            facts.raDegrees = report.pointing->raHours * kDegreesPerHour;
+            facts.decDegrees = report.pointing->decDegrees;
         }
     }
     return facts;

@@ -13,6 +13,7 @@ void NuvixWindow::ShowFrame()
     histwin_->Update();
     optowin_->SendCorrections(guiding);
     if (guiding) energy_->Update();
+    if (mountGuider_ && mountGuider_->Calibrating()) CalibrationStep();
 
     gfx::Canvas back(backBuffer_);
     liveview::DrawPicture(back, buffers_.frame, colourIndex_, palette_);

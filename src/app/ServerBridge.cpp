@@ -2,12 +2,15 @@
 
 #include "app/NuvixMainWindow.h"
 #include "app/NuvixWindow.h"
+#include "guiding/GuideStepNumbers.h"
+#include "guiding/MountGuider.h"
 #include "guiding/StarAnalysis.h"
 #include "platform/text/Translate.h"
 #include "platform/ui/Toolkit.h"
 #include "server/Protocol.h"
 
 #include <cmath>
+#include <utility>
 
 namespace nuvix {
 
@@ -52,6 +55,7 @@ ServerBridge::~ServerBridge()
 void ServerBridge::Attach(NuvixMainWindow& main)
 {
     main_ = &main;
+    main.ImageWindow()->Events().Subscribe(*this);
     seen_.tracking = state_.tracking.trackingOn;
     seen_.suspended = state_.tracking.guidingSuspended;
     seen_.refX = state_.tracking.refX;
@@ -64,6 +68,7 @@ void ServerBridge::Attach(NuvixMainWindow& main)
 
 void ServerBridge::Detach()
 {
+    if (main_ && main_->ImageWindow()) main_->ImageWindow()->Events().Unsubscribe(*this);
     pump_.reset();
     main_ = nullptr;
 }
@@ -119,7 +124,10 @@ void ServerBridge::Publish(std::string line)
 
 void ServerBridge::Alert(const std::string& text, const std::string& caption)
 {
-    const bool error = caption == "Erreur" || caption == "ERREUR" || caption == "Erreur Mémoire";
+    // The captions come translated: compared in the observer's language.
+    bool error = false;
+    for (const char* french : {"Erreur", "ERREUR", "Erreur Mémoire"})
+        error = error || caption == french || caption == Tr(french);
     Publish(events_.Alert(text, error ? "error" : "info"));
 }
 
@@ -163,35 +171,67 @@ void ServerBridge::EndSettling(const std::optional<server::SettleDoneEvent>& don
     if (done) Publish(events_.SettleDone(*done));
 }
 
-void ServerBridge::GuidedFrame(const GuideLogFrame& frame, const GuideLogSession& session, int32_t nowMs)
+void ServerBridge::Hear(const GuidingEvent& event)
+{
+    if (!main_) return;
+    if (std::holds_alternative<GuidingBegun>(event)) {
+        GuidingStarts();
+        runMount_ = std::get<GuidingBegun>(event).setup.mount;
+    } else if (const auto* step = std::get_if<GuideStep>(&event)) {
+        Step(*step);
+    } else if (const auto* begun = std::get_if<CalibrationBegun>(&event)) {
+        SyncState();
+        calibratingMount_ = begun->setup.mount;
+        Publish(events_.StartCalibration(calibratingMount_));
+    } else if (const auto* calibrationStep = std::get_if<CalibrationStep>(&event)) {
+        Publish(events_.Calibrating(calibratingMount_, *calibrationStep));
+    } else if (const auto* ended = std::get_if<CalibrationEnded>(&event)) {
+        CalibrationOver(*ended);
+    }
+}
+
+void ServerBridge::GuidingStarts()
 {
     SyncState();
+    // Numbered and timed as the guide log's section: from the moment guiding begins.
+    runFrames_ = 0;
+    runStartMs_ = static_cast<int32_t>(Now());
+}
+
+void ServerBridge::Step(const GuideStep& step)
+{
     ++framesShown_;
-    // Numbered and timed as the guide log's session: from the first guided frame of the run.
-    if (runFrames_++ == 0) {
-        runStartMs_ = nowMs;
-        runSession_ = session;
-    }
-    const double time = MillisecondsSince(runStartMs_, nowMs) / 1000.0;
-    const double distance = std::hypot(static_cast<double>(frame.deltaX), static_cast<double>(frame.deltaY));
-    lostLock_ = StarLost(frame.population);
+    ++runFrames_;
+    const double time = MillisecondsSince(runStartMs_, static_cast<int32_t>(Now())) / 1000.0;
+    const double distance = std::hypot(step.dx, step.dy);
+    lostLock_ = step.lost || step.swamped;
     std::optional<double> measured;
     if (lostLock_) {
-        const DroppedStar drop = DropOf(frame.population);
-        Publish(events_.StarLost({runFrames_, time, 0, avgDist_, drop.errorCode, drop.description}));
+        const DroppedStar drop = DropOf(step.lost, step.population);
+        Publish(events_.StarLost({runFrames_, time, step.starMass, avgDist_, drop.errorCode, drop.description}));
     } else {
         avgDist_ = runFrames_ == 1 ? distance : avgDist_ + kAverageWeight * (distance - avgDist_);
-        server::GuideStepEvent step{
-            runFrames_,       time,    runSession_.mount, StepNumbers(frame, runSession_), frame.pulses,
-            frame.population, avgDist_};
-        Publish(events_.GuideStep(step));
+        Publish(events_.GuideStep({runFrames_, time, runMount_, step, avgDist_}));
         measured = distance;
     }
     if (!settle_.Active()) return;
     std::optional<server::SettleDoneEvent> done;
-    const server::SettleTracker::Progress progress = settle_.Frame(measured, static_cast<uint32_t>(nowMs), done);
+    const server::SettleTracker::Progress progress = settle_.Frame(measured, Now(), done);
     Publish(events_.Settling(progress.distance, progress.time, settle_.Params().time, progress.starLocked));
     EndSettling(done);
+}
+
+void ServerBridge::CalibrationOver(const CalibrationEnded& ended)
+{
+    SyncState();
+    const std::optional<server::SettleParams> settle = std::exchange(settleAfterCalibration_, std::nullopt);
+    if (!ended.succeeded) {
+        Publish(events_.CalibrationFailed(ended.reason));
+        if (settle) EndSettling(server::SettleDoneEvent{1, "calibration failed: " + ended.reason, 0, 0});
+        return;
+    }
+    Publish(events_.CalibrationComplete(calibratingMount_));
+    if (settle) BeginSettling(*settle);
 }
 
 void ServerBridge::UnguidedFrame()
@@ -212,6 +252,17 @@ void ServerBridge::Press(ui::Window& window, int id)
 void ServerBridge::PressTrack()
 {
     Press(*main_->ImageWindow(), 450);
+}
+
+void ServerBridge::PressRecalibrate()
+{
+    // Shift and "Track", as the observer asks for a new calibration.
+    main_->ImageWindow()->DispatchCommand(450, ui::notify::kShiftClicked);
+}
+
+MountGuider* ServerBridge::Guider() const
+{
+    return main_ && main_->ImageWindow() ? main_->ImageWindow()->Guider() : nullptr;
 }
 
 void ServerBridge::PressSuspend()

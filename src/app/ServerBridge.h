@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "guiding/GuidedFrameListener.h"
+#include "guiding/GuidingEvents.h"
 #include "platform/ui/Window.h"
 #include "server/Events.h"
 #include "server/GuiderCommands.h"
@@ -19,13 +20,15 @@ namespace nuvix {
 class NuvixMainWindow;
 class NuvixWindow;
 class ServerPump;
+class MountGuider;
 
 // The program's side of the guiding server. A client's commands are carried out by pressing the
 // very buttons the observer presses ("Track"/"Track OFF", "Suspend"/"Re-start", the exposure's
 // "+" and "-", the close box), so the windows show everything a client does; what the observer
-// presses, and every guided frame, goes out to the clients as events. Runs on the window thread:
-// a timer of its own takes the clients' requests, the correction output tells it every frame.
-class ServerBridge final : public server::GuiderCommands, public GuidedFrameListener {
+// presses, and what the guiding tells (calibration, guided frames), goes out to the clients as
+// events. Runs on the window thread: a timer of its own takes the clients' requests; the image
+// window's guiding events and its unguided frames reach it as they happen.
+class ServerBridge final : public server::GuiderCommands, public GuidedFrameListener, public GuidingObserver {
 public:
     // Requests answered per tick at most, so that a flood never holds the window.
     static constexpr size_t kRequestsPerTick = 64;
@@ -44,8 +47,9 @@ public:
     void Alert(const std::string& text, const std::string& caption);
 
     // GuidedFrameListener.
-    void GuidedFrame(const GuideLogFrame& frame, const GuideLogSession& session, int32_t nowMs) override;
     void UnguidedFrame() override;
+    // GuidingObserver: the same events the guide log is written from.
+    void Hear(const GuidingEvent& event) override;
 
     // server::GuiderCommands.
     std::string AppState() override;
@@ -92,11 +96,16 @@ private:
     void Greet(server::ClientId client);
     void Publish(std::string line);
     void SyncState();
+    void GuidingStarts();
+    void Step(const GuideStep& step);
+    void CalibrationOver(const CalibrationEnded& ended);
+    MountGuider* Guider() const;
     void BeginSettling(const server::SettleParams& settle);
     void EndSettling(const std::optional<server::SettleDoneEvent>& done);
     void Press(ui::Window& window, int id);
     void PressTrack();
     void PressSuspend();
+    void PressRecalibrate();
     bool Acquiring() const;
     server::Position Reference() const;
     uint32_t Now() const;
@@ -119,7 +128,10 @@ private:
     // The guided run, counted as the guide log counts its session.
     int runFrames_ = 0;
     int32_t runStartMs_ = 0;
-    GuideLogSession runSession_;
+    std::string runMount_;
+    // A guide that had to calibrate first: it settles once the calibration is over.
+    std::optional<server::SettleParams> settleAfterCalibration_;
+    std::string calibratingMount_;
     double avgDist_ = 0.0;
     bool lostLock_ = false;
     int loopFrames_ = 0;

@@ -6,6 +6,7 @@
 #include "camera/ExposureTiming.h"
 #include "guiding/Corrections.h"
 #include "guiding/Dither.h"
+#include "guiding/MountGuider.h"
 #include "guiding/StarAnalysis.h"
 
 #include <algorithm>
@@ -44,6 +45,7 @@ std::vector<std::pair<int, uint16_t>> ExposureSteps()
 std::string ServerBridge::AppState()
 {
     if (!Connected()) return "Stopped";
+    if (Guider() && Guider()->Calibrating()) return "Calibrating";
     if (!state_.tracking.trackingOn) return captureStopped_ ? "Stopped" : "Looping";
     if (state_.tracking.guidingSuspended) return "Paused";
     return lostLock_ ? "LostLock" : "Guiding";
@@ -71,7 +73,8 @@ Outcome ServerBridge::SetConnected(bool connect)
 server::Equipment ServerBridge::CurrentEquipment()
 {
     const tparam& record = *state_.parameters.params;
-    const std::string indiMount = context_.guidePulses ? context_.guidePulses->MountName() : std::string();
+    const MountReport report = context_.guidePulses ? context_.guidePulses->Report() : MountReport{};
+    const std::string indiMount = report.Ready() ? report.name : std::string();
     server::Equipment equipment;
     equipment.camera = {context_.frameSource ? "INDI camera" : "QuickCam (LPT1)", Acquiring()};
     if (context_.guidePulses) {
@@ -150,12 +153,23 @@ server::Answer<server::Position> ServerBridge::FindStar()
 
 Outcome ServerBridge::Guide(const server::SettleParams& settle, bool recalibrate)
 {
-    (void)recalibrate;  // the corrections come from the parameters: there is nothing to recalibrate
     if (!Connected()) return Refused("the camera is not connected");
-    if (settle_.Active()) return Refused("still settling after the last guide or dither");
-    if (!state_.tracking.trackingOn) PressTrack();
+    if (settle_.Active() || settleAfterCalibration_) return Refused("still settling after the last guide or dither");
+    MountGuider* guider = Guider();
+    // The system's outputs take their corrections from the parameters: only a mount of timed
+    // pulses has a calibration to make again.
+    if (recalibrate && guider && !guider->Calibrating()) {
+        PressRecalibrate();
+    } else if (!state_.tracking.trackingOn && !(guider && guider->Calibrating())) {
+        PressTrack();  // calibrates first when the mount has no calibration
+    }
     if (state_.tracking.guidingSuspended) PressSuspend();  // "Re-start"
     SyncState();
+    if (guider && guider->Calibrating()) {
+        settleAfterCalibration_ = settle;
+        return {};
+    }
+    if (!state_.tracking.trackingOn) return Refused("guiding could not start: the mount cannot be calibrated now");
     BeginSettling(settle);
     return {};
 }
@@ -210,7 +224,8 @@ Outcome ServerBridge::SetLockPosition(server::Position at, bool exact)
 
 bool ServerBridge::Calibrated()
 {
-    // The corrections are worked out from the image scale and the guide speeds of the parameters.
+    if (const MountGuider* guider = Guider()) return guider->Model(state_.parameters.arcsecPerPixel).has_value();
+    // The system's outputs work their corrections out from the image scale and the guide speeds.
     const tparam& r = *state_.parameters.params;
     return CorrectionGain(r.pixelSize, r.focalLength, r.raSpeed) &&
            CorrectionGain(r.pixelSize, r.focalLength, r.decSpeed);
@@ -218,10 +233,13 @@ bool ServerBridge::Calibrated()
 
 Outcome ServerBridge::ClearCalibration(const std::string& which)
 {
-    // Nothing measured is kept: the corrections come from the parameter dialog every time guiding
-    // starts, which is what a cleared calibration asks for. Imaging programs send this before
-    // each guide.
-    (void)which;
+    // Without a mount of timed pulses nothing measured is kept: the corrections come from the
+    // parameter dialog every time guiding starts. There is no adaptive optics to clear.
+    MountGuider* guider = Guider();
+    if (!guider || which == "ao") return {};
+    if (guider->Calibrating()) return Refused("a calibration is running");
+    const std::string problem = guider->ForgetCalibration();
+    if (!problem.empty()) return Refused("the calibration is cleared but could not be stored: " + problem);
     return {};
 }
 

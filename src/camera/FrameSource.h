@@ -21,6 +21,12 @@ struct CameraGreeting {
     std::string caption;
 };
 
+// What the guiding tells of the frames it works from (the guide log's "Camera" and "Exposure").
+struct AcquisitionFacts {
+    std::string camera;
+    float exposureMs = 0.0f;  // the latest frame's
+};
+
 // Where the acquisition step takes its frames: the parallel-port camera, or a camera served by
 // other means. Every call comes from the window thread; none waits longer than the camera's
 // own answer bound.
@@ -31,7 +37,7 @@ public:
     // At the image window's construction: whether there is a camera to acquire from.
     virtual bool Detect() = 0;
     virtual CameraGreeting Greeting() const = 0;
-    // The camera's name, for the pictures' headers.
+    // The camera's name, for the pictures' headers and the guide log.
     virtual std::string Name() const = 0;
     // The settings the next frame is exposed with; false when the camera did not take them.
     virtual bool UploadSettings(const CameraSettings& settings) = 0;

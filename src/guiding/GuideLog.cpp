@@ -1,14 +1,12 @@
 #include "guiding/GuideLog.h"
 
+#include "guiding/GuideLogText.h"
 #include "guiding/GuideStepNumbers.h"
-#include "guiding/StarAnalysis.h"
-#include "platform/clock/Clock.h"
 
-#include <charconv>
 #include <cmath>
-#include <ctime>
 #include <filesystem>
 #include <system_error>
+#include <type_traits>
 
 namespace nuvix {
 
@@ -19,31 +17,22 @@ constexpr const char* kColumns =
     "DECDuration,DECDirection,XStep,YStep,StarMass,SNR,ErrorCode";
 constexpr int kLongestPulseMs = 1000;
 
-// Fixed decimals whatever the desktop's locale: readers expect a point.
-std::string Fixed(double value, int decimals)
-{
-    char text[64];
-    value += 0.0;  // no "-0.000"
-    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return result.ec == std::errc{} ? std::string(text, result.ptr) : std::string("0");
-}
-
-std::string Now()
-{
-    const std::time_t now = std::time(nullptr);
-    char text[32] = "";
-    if (const std::tm* local = std::localtime(&now)) std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", local);
-    return text;
-}
-
 std::string Direction(const GuidePulse& pulse)
 {
     return pulse.ms > 0 ? std::string(1, DirectionLetter(pulse.direction)) : std::string();
 }
 
+std::string Angle(const std::optional<double>& degrees)
+{
+    return degrees ? Fixed(*degrees, 1) : std::string("N/A");
+}
+
 }  // namespace
 
-GuideLog::GuideLog(std::string path, std::string program) : path_(std::move(path)), program_(std::move(program)) {}
+GuideLog::GuideLog(std::string path, std::string program, Clock& clock)
+    : path_(std::move(path)), program_(std::move(program)), clock_(clock)
+{
+}
 
 GuideLog::~GuideLog()
 {
@@ -61,7 +50,7 @@ bool GuideLog::Open()
         failed_ = true;
         return false;
     }
-    if (fresh) Write(program_ + ", Log version 2.5. Log enabled at " + Now() + "\n\n");
+    if (fresh) Write(program_ + ", Log version 2.5. Log enabled at " + LogDate() + "\n\n");
     return !failed_;
 }
 
@@ -76,56 +65,110 @@ void GuideLog::Write(const std::string& text)
     }
 }
 
-void GuideLog::Begin(const GuideLogSession& session, int32_t nowMs)
+void GuideLog::Hear(const GuidingEvent& event)
 {
-    if (inSession_ || !Open()) return;
-    session_ = session;
-    startMs_ = nowMs;
+    std::visit(
+        [this, &event](const auto& e) {
+            using E = std::decay_t<decltype(e)>;
+            if constexpr (std::is_same_v<E, GuidingBegun>) {
+                Begin(e);
+            } else if constexpr (std::is_same_v<E, GuideStep>) {
+                Step(e);
+            } else if constexpr (std::is_same_v<E, GuidingEnded>) {
+                End();
+            } else if constexpr (std::is_same_v<E, GuidingNote>) {
+                Note(e);
+            } else {
+                Calibration(event);
+            }
+        },
+        event);
+}
+
+void GuideLog::Begin(const GuidingBegun& begun)
+{
+    if (guiding_ || !Open()) return;
+    session_ = begun;
+    startMs_ = clock_.ElapsedMilliseconds();
     frameNumber_ = 0;
-    inSession_ = true;
-    const float scale = session.arcsecPerPixel;
-    const bool scaled = scale > 0.0f;
-    std::string block = "Guiding Begins at " + Now() + "\n";
-    block += "Pixel scale = " + Fixed(scale, 2) +
-             " arc-sec/px, Binning = 1, Focal length = " + Fixed(session.focalLengthMm, 0) + " mm\n";
-    block += "Mount = " + session.mount +
-             ", connected, guiding enabled, xRate = " + Fixed(scaled ? session.raSpeed / scale : 0.0, 3) +
-             ", yRate = " + Fixed(scaled ? session.decSpeed / scale : 0.0, 3) +
-             ", parity = " + (session.invertRa ? "-" : "+") + "/" + (session.invertDec ? "-" : "+") + "\n";
+    guiding_ = true;
+    const GuidingSetup& setup = begun.setup;
+    std::string block = "Guiding Begins at " + LogDate() + "\n" + SetupLines(setup);
+    block += "Mount = " + setup.mount + ", connected, guiding enabled, xAngle = " + Angle(begun.xAngleDegrees) +
+             ", xRate = " + Fixed(begun.xRatePxPerSecond, 3) + ", yAngle = " + Angle(begun.yAngleDegrees) +
+             ", yRate = " + Fixed(begun.yRatePxPerSecond, 3) + ", parity = " + (begun.invertRa ? "-" : "+") + "/" +
+             (begun.invertDec ? "-" : "+") + "\n";
     block += "Max RA duration = " + std::to_string(kLongestPulseMs) +
              ", Max DEC duration = " + std::to_string(kLongestPulseMs) + "\n";
-    block += "RA Guide Speed = " + Fixed(session.raSpeed, 1) +
-             " a-s/s, Dec Guide Speed = " + Fixed(session.decSpeed, 1) + " a-s/s\n";
-    block += "Lock position = " + Fixed(session.lockX, 3) + ", " + Fixed(session.lockY, 3) + "\n";
+    block += "RA Guide Speed = " + Fixed(setup.raSpeed, 1) + " a-s/s, Dec Guide Speed = " + Fixed(setup.decSpeed, 1) +
+             " a-s/s\n";
+    block += "Lock position = " + Fixed(setup.lockX, 3) + ", " + Fixed(setup.lockY, 3) + "\n";
     block += std::string(kColumns) + "\n";
     Write(block);
 }
 
-void GuideLog::Frame(const GuideLogFrame& frame, int32_t nowMs)
+void GuideLog::Step(const GuideStep& step)
 {
-    if (!inSession_) return;
+    if (!guiding_) return;
     ++frameNumber_;
-    std::string line = std::to_string(frameNumber_) + "," + Fixed(MillisecondsSince(startMs_, nowMs) / 1000.0, 3);
-    if (StarLost(frame.population)) {
+    const double seconds = MillisecondsSince(startMs_, clock_.ElapsedMilliseconds()) / 1000.0;
+    std::string line = std::to_string(frameNumber_) + "," + Fixed(seconds, 3);
+    if (step.lost || step.swamped) {
         // No mass, so that readers leave the frame out; the population goes in the description.
-        const DroppedStar drop = DropOf(frame.population);
-        line += ",\"DROP\",,,,,,,,,,,,,0,," + std::to_string(drop.errorCode) + ",\"" + drop.description + "\"\n";
+        const DroppedStar drop = DropOf(step.lost, step.population);
+        line += ",\"DROP\",,,,,,,,,,,,,0," + Fixed(step.snr, 2) + "," + std::to_string(drop.errorCode) + ",\"" +
+                drop.description + "\"\n";
         Write(line);
         return;
     }
-    const GuideStepNumbers n = StepNumbers(frame, session_);
-    line += ",\"Mount\"," + Fixed(n.dx, 3) + "," + Fixed(n.dy, 3) + "," + Fixed(n.raRaw, 3) + "," + Fixed(n.decRaw, 3) +
-            "," + Fixed(n.raGuide, 3) + "," + Fixed(n.decGuide, 3) + "," + std::to_string(frame.pulses.ra.ms) + "," +
-            Direction(frame.pulses.ra) + "," + std::to_string(frame.pulses.dec.ms) + "," + Direction(frame.pulses.dec) +
-            ",,," + std::to_string(frame.population) + ",,0\n";
+    const FramePulses& p = step.pulses;
+    line += ",\"Mount\"," + Fixed(step.dx, 3) + "," + Fixed(step.dy, 3) + "," + Fixed(step.raDistance, 3) + "," +
+            Fixed(step.decDistance, 3) + "," + Fixed(step.raGuideDistance, 3) + "," + Fixed(step.decGuideDistance, 3) +
+            "," + std::to_string(p.ra.ms) + "," + Direction(p.ra) + "," + std::to_string(p.dec.ms) + "," +
+            Direction(p.dec) + ",,," + std::to_string(step.starMass) + "," + Fixed(step.snr, 2) + ",0\n";
     Write(line);
 }
 
 void GuideLog::End()
 {
-    if (!inSession_) return;
-    inSession_ = false;
-    Write("Guiding Ends at " + Now() + "\n\n");
+    if (!guiding_) return;
+    guiding_ = false;
+    Write("Guiding Ends at " + LogDate() + "\n\n");
+}
+
+void GuideLog::Calibration(const GuidingEvent& event)
+{
+    if (const auto* begun = std::get_if<CalibrationBegun>(&event)) {
+        if (!Open()) return;
+        calibrating_ = true;
+        const GuidingSetup& setup = begun->setup;
+        std::string block = "Calibration Begins at " + LogDate() + "\n" + SetupLines(setup);
+        block += "Mount = " + setup.mount + ", Calibration Step = " + std::to_string(begun->stepMs) +
+                 " ms, Calibration Distance = " + Fixed(begun->distancePx, 0) + " px, Assume orthogonal axes = no\n";
+        block += "Star position = " + Fixed(setup.lockX, 3) + ", " + Fixed(setup.lockY, 3) + "\n";
+        block += "Direction,Step,dx,dy,x,y,Dist\n";
+        Write(block);
+        return;
+    }
+    if (!calibrating_) return;
+    if (const auto* step = std::get_if<CalibrationStep>(&event)) {
+        Write(std::string(LegName(step->leg)) + "," + std::to_string(step->step) + "," + Fixed(step->dx, 3) + "," +
+              Fixed(step->dy, 3) + "," + Fixed(step->x, 3) + "," + Fixed(step->y, 3) + "," + Fixed(step->distance, 3) +
+              "\n");
+    } else if (const auto* axis = std::get_if<CalibrationAxisDone>(&event)) {
+        Write(std::string(LegName(axis->leg)) + " calibration complete. Angle = " + Fixed(axis->angleDegrees, 1) +
+              " deg, Rate = " + Fixed(axis->ratePxPerSecond, 3) + " px/sec\n");
+    } else if (const auto* ended = std::get_if<CalibrationEnded>(&event)) {
+        calibrating_ = false;
+        Write(ended->succeeded ? "Calibration complete, mount = " + ended->mount + ".\n\n"
+                               : "Calibration failed: " + ended->reason + ".\n\n");
+    }
+}
+
+void GuideLog::Note(const GuidingNote& note)
+{
+    if (!Open()) return;
+    Write("INFO: " + note.text + "\n");
 }
 
 bool GuideLog::TakeFailure()

@@ -1,5 +1,7 @@
 #include "guiding/GuideStepNumbers.h"
 
+#include "guiding/StarAnalysis.h"
+
 #include <cmath>
 
 namespace nuvix {
@@ -16,15 +18,18 @@ double PulsePixels(const GuidePulse& pulse, double speed, float arcsecPerPixel)
 // The format's error codes for a frame without a usable star.
 constexpr int kLowMass = 3;
 constexpr int kStarError = 6;
-constexpr int32_t kFewestStarPixels = 5;  // as StarLost counts
 
 }  // namespace
 
 DroppedStar DropOf(int32_t population)
 {
-    const bool tooFew = population < kFewestStarPixels;
-    return {tooFew ? kLowMass : kStarError,
-            (tooFew ? "Étoile perdue (" : "Étoile noyée (") + std::to_string(population) + " pixels)"};
+    return DropOf(population < kFewestStarPixels, population);
+}
+
+DroppedStar DropOf(bool lost, int32_t population)
+{
+    return {lost ? kLowMass : kStarError,
+            (lost ? "Étoile perdue (" : "Étoile noyée (") + std::to_string(population) + " pixels)"};
 }
 
 GuideStepNumbers StepNumbers(const GuideLogFrame& frame, const GuideLogSession& session)

@@ -1,11 +1,34 @@
 #pragma once
 
-#include "guiding/GuideLog.h"
+#include "guiding/GuidePulseSink.h"
 
 #include <cstdint>
 #include <string>
 
 namespace nuvix {
+
+// What a guiding session of the system's own outputs is, for a listener of its guided frames.
+struct GuideLogSession {
+    float arcsecPerPixel = 0.0f;
+    double focalLengthMm = 0.0;
+    double raSpeed = 0.0;  // arc seconds per second
+    double decSpeed = 0.0;
+    bool invertRa = false;
+    bool invertDec = false;
+    std::string mount;
+    int32_t lockX = 0;  // the guide reference, picture pixels
+    int32_t lockY = 0;
+};
+
+// One guided frame as the system's outputs saw it.
+struct GuideLogFrame {
+    int32_t deltaX = 0;  // reference minus star, picture pixels
+    int32_t deltaY = 0;
+    bool invertRa = false;
+    bool invertDec = false;
+    FramePulses pulses;
+    int32_t population = 0;  // star pixels in the box
+};
 
 // The numbers of one guided frame's line, in the guide log's terms: dx, dy the star minus the
 // reference; the raw distances the error after the inversion flags, positive toward west and
@@ -28,5 +51,7 @@ struct DroppedStar {
     std::string description;
 };
 DroppedStar DropOf(int32_t population);
+// The same for a star the measurement lost (`lost`) or the analysis found swamped.
+DroppedStar DropOf(bool lost, int32_t population);
 
 }  // namespace nuvix

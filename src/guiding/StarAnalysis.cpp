@@ -9,8 +9,6 @@ namespace {
 
 constexpr int kBox = TrackingState::kBoxSize;
 constexpr int kTopLevel = 63;
-constexpr int kFewestStarPixels = 5;  // below, the star is lost
-constexpr int kMostStarPixels = 200;  // above, it is swamped or not a star
 
 // The position on one axis from its profile. `first` is the lowest index the centroid may
 // start at (1 across, 0 down); index 99 is never summed.

@@ -26,6 +26,8 @@ enum class ExposureChange { None, Longer, Shorter };
 // says whether the exposure should change. An axis whose profile is empty reads 0, so no
 // cross-hair is ever drawn from an earlier frame's position.
 // Too few star pixels in the box (lost) or too many (swamped) to measure a position from.
+inline constexpr int32_t kFewestStarPixels = 5;  // below, the star is lost
+inline constexpr int32_t kMostStarPixels = 200;  // above, it is swamped or not a star
 bool StarLost(int32_t population);
 
 ExposureChange AnalyseFrame(const FrameBytes& frame, const AnalysisSettings& settings, TrackingState& tracking,

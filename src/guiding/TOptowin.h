@@ -1,11 +1,15 @@
 #pragma once
 
 #include "app/SharedDrawing.h"
+#include "camera/FrameSource.h"
 #include "guiding/CorrectionOutput.h"
 #include "guiding/GuideLog.h"
 #include "guiding/GuideOutputPolicy.h"
-#include "guiding/GuidePulseSink.h"
+#include "guiding/GuideStepNumbers.h"
 #include "guiding/GuidedFrameListener.h"
+#include "guiding/GuidingEvents.h"
+#include "guiding/MountGuider.h"
+#include "guiding/StarPosition.h"
 #include "guiding/TrackingState.h"
 #include "params/ParameterState.h"
 #include "platform/clock/Clock.h"
@@ -25,9 +29,12 @@ struct CorrectionLinks {
     Clock& clock;
     Trackwin& indicators;
     const AnalysisResults& analysis;
-    // Further destinations of the corrections; null for none.
-    GuidePulseSink* sink = nullptr;
-    GuideLog* log = nullptr;
+    const StarReading& star;  // as measured on the frame
+    const AcquisitionFacts& acquisition;
+    GuidingEvents& events;  // every guided frame is told there
+    // A mount that also takes the corrections as timed pulses; null for none.
+    MountGuider* guider = nullptr;
+    GuideLog* log = nullptr;  // whose failure is told
     // What the guider's clients let through; null: everything.
     const GuideOutputPolicy* policy = nullptr;
     GuidedFrameListener* listener = nullptr;
@@ -37,29 +44,26 @@ struct CorrectionLinks {
 // each correction are written.
 class TOptowin : public ui::Window {
 public:
-    // Asks the pulse sink what the user must be told.
-    static constexpr int kSinkNoticeTimer = 5;
-    static constexpr int kSinkNoticePeriodMs = 250;
-
     TOptowin(ui::Toolkit& toolkit, ui::Window& mainWindow, CorrectionLinks links, const SharedDrawing& drawing);
 
     // Once per frame: clears the panel and, when `guide` (guiding on and not suspended), turns
     // the guide error into one correction per axis, AD from Delta X then DEC from Delta Y, sent
-    // under the record's protocol and written on the panel. The same corrections go to the pulse
-    // sink and the guide log.
+    // under the record's protocol and written on the panel. The mount of timed pulses gets its
+    // own through its calibration; the guided frame is told to the guiding's events.
     void SendCorrections(bool guide);
+    // The set-up a calibration or a guiding section begins with, the lock at the reference.
+    GuidingSetup Setup() const;
 
 protected:
-    void SetupWindow() override;
     void Paint(gfx::Canvas& canvas) override;
-    void Timer(int id) override;
 
 private:
+    void TellStep(const GuideStep& step);
     GuideLogSession Session() const;
-    void LogFrame(const GuideLogFrame& frame, int32_t now);
 
     CorrectionLinks links_;
     const SharedDrawing& drawing_;
+    bool inSession_ = false;
 };
 
 }  // namespace nuvix

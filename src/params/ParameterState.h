@@ -2,6 +2,7 @@
 
 #include "params/ParamSession.h"
 #include "params/Params.h"
+#include "params/SettingsFile.h"
 
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@ struct ParameterState {
     float arcsecPerPixel = 0.0f;     // image scale
     std::string pendingMessage;      // a problem with the file, told to the observer once
     ParamFileSession file;           // campar.dat over this run
+    SettingsFile settings;           // nuvix.ini beside it
 };
 
 }  // namespace nuvix

@@ -124,25 +124,27 @@ std::string EventWriter::GuidingDithered(double dx, double dy) const
 
 std::string EventWriter::GuideStep(const GuideStepEvent& step) const
 {
-    const GuideStepNumbers& n = step.numbers;
+    const nuvix::GuideStep& s = step.step;
+    const FramePulses& p = s.pulses;
     json attributes{{"Frame", step.frame},
                     {"Time", step.time},
                     {"Mount", step.mount},
-                    {"dx", n.dx},
-                    {"dy", n.dy},
-                    {"RADistanceRaw", n.raRaw},
-                    {"DECDistanceRaw", n.decRaw},
-                    {"RADistanceGuide", n.raGuide},
-                    {"DECDistanceGuide", n.decGuide},
-                    {"RADuration", step.pulses.ra.ms},
-                    {"RADirection", DirectionName(step.pulses.ra.direction)},
-                    {"DECDuration", step.pulses.dec.ms},
-                    {"DECDirection", DirectionName(step.pulses.dec.direction)},
-                    {"StarMass", step.starMass},
+                    {"dx", s.dx},
+                    {"dy", s.dy},
+                    {"RADistanceRaw", s.raDistance},
+                    {"DECDistanceRaw", s.decDistance},
+                    {"RADistanceGuide", s.raGuideDistance},
+                    {"DECDistanceGuide", s.decGuideDistance},
+                    {"RADuration", p.ra.ms},
+                    {"RADirection", DirectionName(p.ra.direction)},
+                    {"DECDuration", p.dec.ms},
+                    {"DECDirection", DirectionName(p.dec.direction)},
+                    {"StarMass", s.starMass},
+                    {"SNR", s.snr},
                     {"AvgDist", step.avgDist},
                     {"ErrorCode", 0}};
-    if (step.pulses.ra.ms >= kLongestPulseMs) attributes["RALimited"] = true;
-    if (step.pulses.dec.ms >= kLongestPulseMs) attributes["DecLimited"] = true;
+    if (p.ra.ms >= kLongestPulseMs) attributes["RALimited"] = true;
+    if (p.dec.ms >= kLongestPulseMs) attributes["DecLimited"] = true;
     return JsonLine(Event("GuideStep", host_, instance_, attributes));
 }
 
@@ -170,6 +172,20 @@ std::string EventWriter::ConfigurationChange() const
 std::string EventWriter::StartCalibration(const std::string& mount) const
 {
     return JsonLine(Event("StartCalibration", host_, instance_, {{"Mount", mount}}));
+}
+
+std::string EventWriter::Calibrating(const std::string& mount, const CalibrationStep& step) const
+{
+    const std::string leg = LegName(step.leg);
+    return JsonLine(Event("Calibrating", host_, instance_,
+                          {{"Mount", mount},
+                           {"dir", leg},
+                           {"dist", step.distance},
+                           {"dx", step.dx},
+                           {"dy", step.dy},
+                           {"pos", {step.x, step.y}},
+                           {"step", step.step},
+                           {"State", leg + " " + std::to_string(step.step)}}));
 }
 
 std::string EventWriter::CalibrationComplete(const std::string& mount) const

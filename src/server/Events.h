@@ -1,7 +1,7 @@
 #pragma once
 
 #include "guiding/GuidePulseSink.h"
-#include "guiding/GuideStepNumbers.h"
+#include "guiding/GuidingEvents.h"
 #include "server/GuiderCommands.h"
 
 #include <cstdint>
@@ -12,12 +12,10 @@ namespace nuvix::server {
 // One guided frame as the GuideStep event tells it: the guide log line's numbers.
 struct GuideStepEvent {
     int frame = 0;      // from 1 at each start of guiding, as the log counts
-    double time = 0.0;  // seconds since the first frame of that run
+    double time = 0.0;  // seconds since that start
     std::string mount;
-    GuideStepNumbers numbers;
-    FramePulses pulses;
-    int32_t starMass = 0;  // the star's population
-    double avgDist = 0.0;  // a smoothed distance from the reference, pixels
+    nuvix::GuideStep step;  // the very record the log's line is written from
+    double avgDist = 0.0;   // a smoothed distance from the reference, pixels
 };
 
 // A guided frame whose star was lost or swamped.
@@ -62,8 +60,9 @@ public:
     // `type`: "info", "question", "warning" or "error".
     std::string Alert(const std::string& message, const std::string& type) const;
     std::string ConfigurationChange() const;
-    // Calibration, for the outputs that will measure one; none does yet.
+    // Calibration of a mount guided by timed pulses.
     std::string StartCalibration(const std::string& mount) const;
+    std::string Calibrating(const std::string& mount, const CalibrationStep& step) const;
     std::string CalibrationComplete(const std::string& mount) const;
     std::string CalibrationFailed(const std::string& reason) const;
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 
 namespace nuvix::sim {
 
@@ -31,6 +32,16 @@ std::optional<int64_t> ParseDuration(std::string_view text)
     return std::nullopt;
 }
 
+// Degrees of the camera's turn: a plain decimal number, at most one full turn either way.
+std::optional<double> ParseDegrees(std::string_view text)
+{
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+    if (std::abs(value) > 360.0) return std::nullopt;
+    return value;
+}
+
 std::optional<int64_t>* Field(SimFaultPlan& plan, std::string_view key)
 {
     if (key == "unplug-after") return &plan.unplugAtMs;
@@ -58,6 +69,7 @@ SimFaultParse Failure(std::string_view before, std::string_view key, std::string
 SimFaultParse ParseSimFaults(std::string_view text)
 {
     SimFaultPlan plan;
+    bool angleGiven = false;
     while (!text.empty()) {
         const size_t comma = text.find(',');
         const std::string_view item = text.substr(0, comma);
@@ -67,11 +79,25 @@ SimFaultParse ParseSimFaults(std::string_view text)
 
         const size_t equals = item.find('=');
         const std::string_view key = item.substr(0, equals);
+        const std::string_view value = equals == std::string_view::npos ? std::string_view{} : item.substr(equals + 1);
+        if (key == "camera-mirror") {
+            if (equals != std::string_view::npos) return Failure("", key, " takes no value");
+            if (plan.cameraMirrored) return Failure("", key, " is given twice");
+            plan.cameraMirrored = true;
+            continue;
+        }
+        if (key == "camera-angle") {
+            if (angleGiven) return Failure("", key, " is given twice");
+            const std::optional<double> degrees = equals == std::string_view::npos ? std::nullopt : ParseDegrees(value);
+            if (!degrees) return Failure("", key, " needs degrees from -360 to 360, such as 35 or -12.5");
+            plan.cameraAngleDegrees = *degrees;
+            angleGiven = true;
+            continue;
+        }
         std::optional<int64_t>* field = Field(plan, key);
         if (!field) return Failure("unknown simulator fault ", key, "");
         if (field->has_value()) return Failure("", key, " is given twice");
-        const std::optional<int64_t> ms =
-            equals == std::string_view::npos ? std::nullopt : ParseDuration(item.substr(equals + 1));
+        const std::optional<int64_t> ms = equals == std::string_view::npos ? std::nullopt : ParseDuration(value);
         if (!ms) return Failure("", key, " needs a time such as 10s, 500ms or 2min");
         *field = ms;
     }
@@ -82,8 +108,9 @@ SimFaultParse ParseSimFaults(std::string_view text)
     return {plan, {}};
 }
 
-void ApplySimFaults(const SimFaultPlan& plan, SimCamera& camera, SimMount& mount)
+void ApplySimFaults(const SimFaultPlan& plan, SimCamera& camera, SimMount& mount, Sky& sky)
 {
+    sky.SetCameraTurn(plan.cameraAngleDegrees, plan.cameraMirrored);
     if (plan.unplugAtMs) camera.ScheduleUnplug(*plan.unplugAtMs, plan.replugAtMs);
     if (plan.raJammedAtMs) mount.JamAxis(SimMount::Axis::Ra, *plan.raJammedAtMs);
     if (plan.decJammedAtMs) mount.JamAxis(SimMount::Axis::Dec, *plan.decJammedAtMs);

@@ -2,6 +2,7 @@
 
 #include "sim/SimCamera.h"
 #include "sim/SimMount.h"
+#include "sim/Sky.h"
 
 #include <cstdint>
 #include <optional>
@@ -17,6 +18,9 @@ struct SimFaultPlan {
     std::optional<int64_t> replugAtMs;    // and powered again (only after an unplug)
     std::optional<int64_t> raJammedAtMs;  // from then the mount's AD axis does not move
     std::optional<int64_t> decJammedAtMs;
+    // The camera turned and mirrored against the sky (Sky::SetCameraTurn).
+    double cameraAngleDegrees = 0.0;
+    bool cameraMirrored = false;
 };
 
 struct SimFaultParse {
@@ -24,11 +28,12 @@ struct SimFaultParse {
     std::string error;                 // why, for the usage message
 };
 
-// Reads "unplug-after=10s,replug-after=20s,dec-stuck-after=2min": keys unplug-after,
-// replug-after, ra-stuck-after and dec-stuck-after, each at most once, each with a whole number
-// of ms, s or min. An empty text plans nothing.
+// Reads "unplug-after=10s,replug-after=20s,dec-stuck-after=2min,camera-angle=35,camera-mirror":
+// keys unplug-after, replug-after, ra-stuck-after and dec-stuck-after with a whole number of ms,
+// s or min; camera-angle with degrees (-360 to 360, decimals allowed); camera-mirror alone. Each
+// at most once. An empty text plans nothing.
 SimFaultParse ParseSimFaults(std::string_view text);
 
-void ApplySimFaults(const SimFaultPlan& plan, SimCamera& camera, SimMount& mount);
+void ApplySimFaults(const SimFaultPlan& plan, SimCamera& camera, SimMount& mount, Sky& sky);
 
 }  // namespace nuvix::sim

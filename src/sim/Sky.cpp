@@ -81,12 +81,26 @@ SkyPoint Sky::TrackingError(int64_t timeNs) const
     return {scene_.driftXPerSecond * seconds + periodic, scene_.driftYPerSecond * seconds};
 }
 
+void Sky::SetCameraTurn(double degrees, bool mirrored)
+{
+    const double radians = std::isfinite(degrees) ? degrees * kTwoPi / 360.0 : 0.0;
+    turnCos_ = std::cos(radians);
+    turnSin_ = std::sin(radians);
+    mirrored_ = mirrored;
+}
+
+SkyPoint Sky::Turned(SkyPoint motion) const
+{
+    const double x = mirrored_ ? -motion.x : motion.x;
+    return {x * turnCos_ - motion.y * turnSin_, x * turnSin_ + motion.y * turnCos_};
+}
+
 SkyPoint Sky::SceneShift(int64_t timeNs) const
 {
-    const SkyPoint error = TrackingError(timeNs);
+    const SkyPoint error = Turned(TrackingError(timeNs));
     SkyPoint shift{error.x + offset_.x, error.y + offset_.y};
     if (mount_) {
-        const SkyPoint moved = mount_->CorrectionAt(timeNs);
+        const SkyPoint moved = Turned(mount_->CorrectionAt(timeNs));
         shift.x += moved.x;
         shift.y += moved.y;
     }

@@ -61,6 +61,10 @@ public:
     void Shift(double dxPixels, double dyPixels);
     // The mount whose corrections move the scene as well; null for none.
     void SetMount(PointingSource* mount) { mount_ = mount; }
+    // The camera turned by `degrees` against the sky (a direction at angle a in the picture,
+    // atan2(dy, dx) with y downward, shows at a + degrees), and mirrored first when `mirrored`.
+    // The tracking error and the mount's corrections move the stars through it.
+    void SetCameraTurn(double degrees, bool mirrored);
 
     // The sum of every Shift so far.
     SkyPoint PointingOffset() const { return offset_; }
@@ -76,6 +80,7 @@ public:
 private:
     // Tracking error, Shift and the mount's corrections together.
     SkyPoint SceneShift(int64_t timeNs) const;
+    SkyPoint Turned(SkyPoint motion) const;
     void AddStar(const SkyStar& star, SkyPoint shift, double ms, double visible);
 
     SkyScene scene_;
@@ -83,6 +88,9 @@ private:
     std::vector<HotPixel> hotPixels_;
     SkyPoint offset_;
     PointingSource* mount_ = nullptr;
+    double turnCos_ = 1.0;
+    double turnSin_ = 0.0;
+    bool mirrored_ = false;
     std::vector<float> signal_;  // one frame's signal before gain and black level
     std::vector<float> column_;  // a star's profile across and down, reused every frame
     std::vector<float> row_;

@@ -14,10 +14,16 @@ namespace {
 
 // A mount that reports where it points, as an INDI mount does.
 struct PointingMount final : GuidePulseSink {
-    void Send(const FramePulses&) override {}
-    std::optional<SinkNotice> TakeNotice() override { return std::nullopt; }
-    std::string MountName() const override { return "Telescope Simulator"; }
-    std::optional<MountPointing> Pointing() const override { return MountPointing{5.5, -22.25}; }
+    FramePulses Send(const FramePulses& pulses) override { return pulses; }
+    std::optional<MountNotice> TakeNotice() override { return std::nullopt; }
+    MountReport Report() const override
+    {
+        MountReport report;
+        report.name = "Telescope Simulator";
+        report.link = MountLink::Ready;
+        report.pointing = MountPointing{5.5, -22.25, std::nullopt};
+        return report;
+    }
 };
 
 const std::vector<std::string> kKeywords = {"BITPIX", "NCOMBINE", "IMAGETYP", "INSTRUME", "TELESCOP", "FOCALLEN",

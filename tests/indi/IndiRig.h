@@ -1,6 +1,8 @@
 #pragma once
 
 #include "app/AppFixture.h"
+#include "guiding/CalibrationStore.h"
+#include "platform/files/ReplaceFile.h"
 #include "platform/indi/IndiLink.h"
 #include "platform/indi/IndiMount.h"
 #include "platform/indi/IndiPointing.h"
@@ -16,19 +18,21 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <thread>
 
 namespace nuvix::testing {
 
-// A private indiserver with INDI's telescope simulator (or its CCD simulator) on a free loopback
-// port, driven by scripts/indi-simulator; stopped, driver included, when the object goes.
+// A private indiserver with INDI's telescope simulator (or its CCD simulator, or both) on a free
+// loopback port, driven by scripts/indi-simulator; stopped, drivers included, when the object goes.
 class SimulatorServer {
 public:
-    enum class Driver { Telescope, Camera };
+    enum class Driver { Telescope, Camera, TelescopeAndCamera };
     explicit SimulatorServer(std::filesystem::path dir, Driver driver = Driver::Telescope)
         : dir_(std::move(dir)), port_(FreePort()), driver_(driver)
     {
@@ -38,13 +42,20 @@ public:
     SimulatorServer(const SimulatorServer&) = delete;
     SimulatorServer& operator=(const SimulatorServer&) = delete;
 
-    // Starts it and sets the mount up (unparked, synced, tracking); a restart syncs the mount back
-    // to where it was first synced. The camera is left unconnected.
-    bool Start()
+    // Starts it and sets the mount up: unparked, tracking, after a goto to `hourAngle` (-1: east
+    // of the meridian, the mount west of its pier), which takes a quarter of a minute. With both
+    // drivers, `cameraFirst` starts the camera's first. The camera is left unconnected.
+    bool Start(double hourAngle = -1.0, bool cameraFirst = false)
     {
         const std::string where = Quoted(dir_.string()) + " " + std::to_string(port_);
-        return driver_ == Driver::Camera ? Run("camera " + where) : Run("start " + where + " " + ra_);
+        if (driver_ == Driver::Camera) return Run("camera " + where);
+        const char* drivers = driver_ == Driver::Telescope ? "" : cameraFirst ? " camera-first" : " both";
+        return Run("start " + where + " " + std::to_string(hourAngle) + drivers);
     }
+    // A goto to another hour angle (1: across the meridian, about half a minute).
+    bool Goto(double hourAngle) { return Run("goto " + std::to_string(port_) + " " + std::to_string(hourAngle)); }
+    bool Park() { return Run("park " + std::to_string(port_)); }
+    bool Unpark() { return Run("unpark " + std::to_string(port_)); }
     // Connects the camera, with noise of `noise` counts, and saves every picture it sends in `saveDir`.
     bool SetCameraUp(int noise, const std::filesystem::path& saveDir)
     {
@@ -72,27 +83,37 @@ private:
         return port;
     }
     static std::string Quoted(const std::string& text) { return "'" + text + "'"; }
-    // Runs the script; its last output line, when there is one, is the right ascension it synced to.
     bool Run(const std::string& arguments)
     {
-        FILE* out = popen((std::string(NUVIX_INDI_SIMULATOR) + " " + arguments).c_str(), "r");
-        if (!out) return false;
-        char line[128];
-        std::string last;
-        while (std::fgets(line, sizeof line, out))
-            last = line;
-        const bool ok = pclose(out) == 0;
-        while (!last.empty() && (last.back() == '\n' || last.back() == ' '))
-            last.pop_back();
-        if (ok && !last.empty() && ra_.empty()) ra_ = last;
-        return ok;
+        return std::system((std::string(NUVIX_INDI_SIMULATOR) + " " + arguments + " >/dev/null").c_str()) == 0;
     }
 
     std::filesystem::path dir_;
     int port_;
     Driver driver_;
-    std::string ra_;
 };
+
+// A calibration of INDI's telescope simulator from an earlier night, in the settings file `path`: west of the pier at
+// 10 degrees of declination, the camera square to the sky (there a west pulse moves the star toward +x and a north
+// pulse toward +y), the guide rate half the sidereal rate, at the scale of a focal length of `focalCm` and 7.5 µm
+// pixels.
+inline void StoreEarlierCalibration(const std::filesystem::path& path, double focalCm)
+{
+    const double scale = 2 * std::atan(7.5 * 0.5 * 0.0001 / focalCm) * 180 * 3600 / M_PI;
+    Calibration earlier;
+    earlier.mount = "Telescope Simulator";
+    earlier.ra = {0.0, 7.52 / scale * std::cos(10.0 * M_PI / 180.0) / 1000.0};
+    earlier.dec = {90.0, 7.52 / scale / 1000.0};
+    earlier.decDegrees = 10.0;
+    earlier.pierSide = PierSide::West;
+    earlier.arcsecPerPixel = scale;
+    files::KeyFile keys;
+    WriteCalibration(keys, earlier);
+    const std::string text = keys.Text();
+    ASSERT_TRUE(
+        files::ReplaceFile(path.string(), {std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())})
+            .written);
+}
 
 // Runs the headless program for `ms` of real time, or until `done`, its fake clock moved along with
 // the real one (the server keeps real time): each timer fires when real time reaches it, and
@@ -124,10 +145,12 @@ class IndiLoop : public ::testing::Test {
 protected:
     IndiLoop() : server(h.dir / "indi"), camera(h.kit.Clock(), &sky) {}
 
-    // Starts the program guiding this server's mount, with a guide log when `logPath` is set.
-    void Start(const tparam& record, const std::string& logPath = {})
+    // Starts the program guiding the mount of this server (or of the one at `address`), with a guide
+    // log when `logPath` is set.
+    void Start(const tparam& record, const std::string& logPath = {},
+               std::optional<indi::ServerAddress> address = std::nullopt)
     {
-        link = std::make_unique<indi::IndiLink>(server.Address(), indi::LinkChoice{true, "", ""});
+        link = std::make_unique<indi::IndiLink>(address.value_or(server.Address()), indi::LinkChoice{true, "", ""});
         mount = link->Mount();
         pointing = std::make_unique<indi::IndiPointing>(
             *mount, [this] { return static_cast<double>(h.State().parameters.arcsecPerPixel); });
@@ -150,11 +173,19 @@ protected:
         });
     }
 
+    // Runs the program while `work` (a script that takes its time) runs on a thread of its own.
+    bool RunWhile(std::function<bool()> work)
+    {
+        std::future<bool> done = std::async(std::launch::async, std::move(work));
+        RunFor(120'000, [&] { return done.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+        return done.get();
+    }
+
     // Until the mount is ready to guide, at most 15 s.
     bool WaitForMount()
     {
-        RunFor(15'000, [this] { return !mount->MountName().empty(); });
-        return !mount->MountName().empty();
+        RunFor(15'000, [this] { return mount->Report().Ready(); });
+        return mount->Report().Ready();
     }
 
     sim::SkyPoint StarNow() { return sky.GuideStarAt(h.kit.Clock().NowNs()); }

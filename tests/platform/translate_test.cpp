@@ -52,8 +52,8 @@ TEST(ObserverLanguage, ChosenAsGettextDoesNumbersKeepTheirPoint)
         const ObserverLanguage language(c.variables);
         const std::string what = c.variables.empty() ? "nothing set" : c.variables.back().second;
         EXPECT_STREQ(Tr("Pas de caméra"), c.english ? "No camera" : "Pas de caméra") << what;
-        EXPECT_EQ(TrFill("Monture connectée : %s", {"EQMod"}),
-                  c.english ? "Mount connected: EQMod" : "Monture connectée : EQMod")
+        EXPECT_EQ(TrFill("Calibration échouée : %s", {"EQMod"}),
+                  c.english ? "Calibration failed: EQMod" : "Calibration échouée : EQMod")
             << what;
         char number[16];
         std::snprintf(number, sizeof number, "%g", 0.5);

@@ -26,6 +26,11 @@ TEST(SimFaults, PlansReadFromTheCommandLine)
         {"unplug-after=1s,unplug-after=2s", "given twice", {}, {}, {}, {}},
         {"replug-after=20s", "needs unplug-after", {}, {}, {}, {}},
         {"unplug-after=20s,replug-after=20s", "later than unplug-after", {}, {}, {}, {}},
+        {"camera-angle=400", "degrees from -360 to 360", {}, {}, {}, {}},
+        {"camera-angle=35deg", "needs degrees", {}, {}, {}, {}},
+        {"camera-angle", "needs degrees", {}, {}, {}, {}},
+        {"camera-mirror=1", "'camera-mirror' takes no value", {}, {}, {}, {}},
+        {"camera-mirror,camera-mirror", "given twice", {}, {}, {}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -41,6 +46,11 @@ TEST(SimFaults, PlansReadFromTheCommandLine)
         EXPECT_EQ(parsed.plan->raJammedAtMs, c.ra);
         EXPECT_EQ(parsed.plan->decJammedAtMs, c.dec);
     }
+    const sim::SimFaultParse turned = sim::ParseSimFaults("camera-angle=-12.5,dec-stuck-after=3s,camera-mirror");
+    ASSERT_TRUE(turned.plan.has_value()) << turned.error;
+    EXPECT_EQ(turned.plan->cameraAngleDegrees, -12.5);
+    EXPECT_TRUE(turned.plan->cameraMirrored);
+    EXPECT_EQ(turned.plan->decJammedAtMs, 3000);
 }
 
 }  // namespace

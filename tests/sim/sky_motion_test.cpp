@@ -35,6 +35,35 @@ TEST(SkyMotion, TrackingErrorIsDriftPlusPeriodicError)
     }
 }
 
+// A mount's correction and the tracking error show through the camera's turn and mirror; what
+// Shift moves (the picture's own offset) does not turn.
+TEST(SkyMotion, CameraTurnedAndMirroredAgainstTheSky)
+{
+    struct FixedMount final : sim::PointingSource {
+        SkyPoint CorrectionAt(int64_t) const override { return {2.0, 0.0}; }
+    } mount;
+    SkyScene still;
+    still.driftXPerSecond = 0.0;
+    still.driftYPerSecond = 1.0;
+    still.periodicAmplitude = 0.0;
+    const struct {
+        double degrees;
+        bool mirrored;
+        double x, y;  // where the star moved after one second
+    } cases[] = {{0, false, 2, 1}, {90, false, -1, 2}, {180, false, -2, -1}, {0, true, -2, 1}, {90, true, -1, -2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.degrees);
+        Sky sky(1, still);
+        sky.SetMount(&mount);
+        sky.SetCameraTurn(c.degrees, c.mirrored);
+        sky.Shift(0.5, 0.0);
+        const SkyPoint start = Sky(1, still).GuideStarAt(0);
+        const SkyPoint at = sky.GuideStarAt(kSecond);
+        EXPECT_NEAR(at.x - start.x, c.x + 0.5, 1e-9);
+        EXPECT_NEAR(at.y - start.y, c.y, 1e-9);
+    }
+}
+
 // Left alone, the star walks across the picture, and the picture shows it where the model says.
 TEST(SkyMotion, DriftMovesTheStarOverTime)
 {

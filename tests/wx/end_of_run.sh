@@ -36,13 +36,14 @@ window() {
   return 1
 }
 press_return() { [ -n "$1" ] && xdotool windowactivate --sync "$1" key --clearmodifiers Return 2>/dev/null; }
-# Starts the program in a directory; its pid in $run.
+# Starts the program in a directory; its pid in $run. The camera's greeting is answered, unless a
+# second argument says that a box comes before it (boxes come one at a time).
 start() {
   (cd "$1" && exec "$nuvix" --simulate >"$1.out" 2>&1) &
   run=$!
   pids+=("$run")
   window "Nuvix V 2.07" >/dev/null || echo "the main window did not appear"
-  press_return "$(window 'Quickcam sur LPT1')"
+  [ -z "${2:-}" ] && press_return "$(window 'Quickcam sur LPT1')"
 }
 finish() { wait "$run"; status=$?; }
 
@@ -58,11 +59,12 @@ echo "== a store that fails at the close box"
 mkdir "$work/readonly"
 cp "$work/hup/campar.dat" "$work/readonly/campar.dat"
 chmod 444 "$work/readonly/campar.dat"
-start "$work/readonly"
+start "$work/readonly" told-first
 told=$(window 'Paramètres')  # at the start already
 check "told at the start" '[ -n "$told" ]'
 [ -n "$shots" ] && [ -n "$told" ] && mkdir -p "$shots" && sleep 0.5 && import -window root "$shots/told-at-start.png"
 press_return "$told"
+press_return "$(window 'Quickcam sur LPT1')"  # the greeting follows
 xdotool windowactivate --sync "$(window 'Nuvix V 2.07')" key --clearmodifiers alt+F4
 box=$(window 'Paramètres')
 check "the box is shown at the close" '[ -n "$box" ]'

@@ -17,6 +17,18 @@ inline int32_t MillisecondsBefore(int32_t now, uint32_t ms)
     return static_cast<int32_t>(static_cast<uint32_t>(now) - ms);
 }
 
+// ... and after it.
+inline int32_t MillisecondsAfter(int32_t now, uint32_t ms)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(now) + ms);
+}
+
+// Whether reading `a` comes at or after reading `b`, for readings less than 24.8 days apart.
+inline bool NotBefore(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)) >= 0;
+}
+
 // The one source of time for the system: milliseconds since start, polled waits and the
 // busy loops that pace the camera. A fake implementation lets tests jump instead of spin.
 class Clock {

@@ -37,12 +37,22 @@ bool HeadlessToolkit::UserAction(ui::Window& window, Action&& action)
 
 bool HeadlessToolkit::Click(ui::Window& window, int id)
 {
+    return ClickHolding(window, id, false);
+}
+
+bool HeadlessToolkit::ShiftClick(ui::Window& window, int id)
+{
+    return ClickHolding(window, id, true);
+}
+
+bool HeadlessToolkit::ClickHolding(ui::Window& window, int id, bool shift)
+{
     ui::Control* control = UsableControl(window, id);
     if (!control) {
         Log(EventKind::InputIgnored, &window, id);
         return false;
     }
-    return UserAction(window, [&] { control->UserClick(); });
+    return UserAction(window, [&] { control->UserClick(shift); });
 }
 
 bool HeadlessToolkit::Type(ui::Window& window, int id, std::string text)

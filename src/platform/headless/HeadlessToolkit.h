@@ -69,6 +69,8 @@ public:
     // ended, or the control is missing or cannot take the action (disabled, hidden,
     // read-only edit, list index out of range).
     bool Click(ui::Window& window, int id);
+    // The same with Shift held.
+    bool ShiftClick(ui::Window& window, int id);
     bool Type(ui::Window& window, int id, std::string text);
     bool Select(ui::Window& window, int id, int index);
     // Gaining focus takes it from the control that had it first.
@@ -119,6 +121,7 @@ private:
     void KillTimer(ui::Window& window, int id) { timers_.Kill(window, id); }
 
     HeadlessWindowPeer* PeerFor(const ui::Window& window) const;
+    bool ClickHolding(ui::Window& window, int id, bool shift);
     RecordedDialog* DialogRecord(int run);
     bool FireNext(int64_t limitNs);
     bool Accepts(const ui::Window& window);

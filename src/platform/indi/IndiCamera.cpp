@@ -78,8 +78,9 @@ void IndiCamera::Opened(LinkTime now)
     exposing_ = false;
 }
 
-void IndiCamera::ServerGone()
+void IndiCamera::ServerGone(ServerProblem problem)
 {
+    (void)problem;  // the camera's loss is told as a camera's
     Enter(State::Away);
 }
 

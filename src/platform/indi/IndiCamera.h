@@ -43,7 +43,7 @@ public:
 
     void Opened(LinkTime now) override;
     Sending Plan(LinkTime now) override;
-    void ServerGone() override;
+    void ServerGone(ServerProblem problem) override;
 
 private:
     enum class State { Starting, Ready, Away };

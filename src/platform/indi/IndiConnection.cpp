@@ -153,30 +153,60 @@ void IndiConnection::Note(INDI::Property property, bool defined)
     if (device == nullptr || name == nullptr) return;
     const std::lock_guard lock(shared_.mutex);
     DeviceFacts& facts = shared_.devices.Find(device);
-    if (std::strcmp(name, "TELESCOPE_TIMED_GUIDE_WE") == 0) {
+    if (Is(name, "TELESCOPE_TIMED_GUIDE_WE")) {
         facts.guideWe = defined;
-    } else if (std::strcmp(name, "TELESCOPE_TIMED_GUIDE_NS") == 0) {
+    } else if (Is(name, "TELESCOPE_TIMED_GUIDE_NS")) {
         facts.guideNs = defined;
-    } else if (std::strcmp(name, "DRIVER_INFO") == 0 && property.getType() == INDI_TEXT && defined) {
+    } else if (Is(name, "DRIVER_INFO") && property.getType() == INDI_TEXT && defined) {
         const INDI::PropertyText info(property);
         if (const auto* bits = info.findWidgetByName("DRIVER_INTERFACE")) {
-            facts.guider = InterfaceHasGuider(bits->getText() ? bits->getText() : "");
+            facts.interfaces = ParseInterfaces(bits->getText() ? bits->getText() : "");
         }
-    } else if (std::strcmp(name, "CONNECTION") == 0 && property.getType() == INDI_SWITCH) {
+    } else if (Is(name, "CONNECTION") && property.getType() == INDI_SWITCH) {
         const INDI::PropertySwitch connection(property);
         const auto* on = connection.findWidgetByName("CONNECT");
         facts.connected = defined && on != nullptr && on->getState() == ISS_ON;
-    } else if (std::strcmp(name, "EQUATORIAL_EOD_COORD") == 0 && property.getType() == INDI_NUMBER && defined) {
+    } else if (!NoteMount(property, defined, facts.mount) && !NoteCamera(property, defined, facts.camera)) {
+        return;
+    }
+    if (facts.name == shared_.mount && facts.mount.coordinates) shared_.coordinates = facts.mount.coordinates;
+    Changed();
+}
+
+bool IndiConnection::NoteMount(INDI::Property property, bool defined, MountFacts& mount)
+{
+    const char* name = property.getName();
+    const INDI_PROPERTY_TYPE type = property.getType();
+    if (Is(name, "EQUATORIAL_EOD_COORD") && type == INDI_NUMBER) {
         const INDI::PropertyNumber coordinates(property);
         const auto* ra = coordinates.findWidgetByName("RA");
         const auto* dec = coordinates.findWidgetByName("DEC");
-        if (ra == nullptr || dec == nullptr) return;
-        facts.coordinates = EquatorialPoint{ra->getValue(), dec->getValue()};
-        if (facts.name == shared_.mount) shared_.coordinates = facts.coordinates;
-    } else if (!NoteCamera(property, defined, facts.camera)) {
-        return;
+        if (defined && ra && dec) mount.coordinates = EquatorialPoint{ra->getValue(), dec->getValue()};
+        mount.slewing = defined && property.getState() == IPS_BUSY;
+    } else if (Is(name, "TELESCOPE_PARK") && type == INDI_SWITCH) {
+        mount.parked = defined && IsOn(INDI::PropertySwitch(property), "PARK");
+    } else if (Is(name, "TELESCOPE_TRACK_STATE") && type == INDI_SWITCH) {
+        mount.tracking = defined ? std::optional(IsOn(INDI::PropertySwitch(property), "TRACK_ON")) : std::nullopt;
+    } else if (Is(name, "TELESCOPE_PIER_SIDE") && type == INDI_SWITCH) {
+        const INDI::PropertySwitch pier(property);
+        mount.pierSide = !defined                  ? PierSide::Unknown
+                         : IsOn(pier, "PIER_EAST") ? PierSide::East
+                         : IsOn(pier, "PIER_WEST") ? PierSide::West
+                                                   : PierSide::Unknown;
+    } else if (Is(name, "GUIDE_RATE") && type == INDI_NUMBER) {
+        const INDI::PropertyNumber rate(property);
+        const auto* we = rate.findWidgetByName("GUIDE_RATE_WE");
+        const auto* ns = rate.findWidgetByName("GUIDE_RATE_NS");
+        mount.raGuideRate = defined && we ? std::optional(we->getValue()) : std::nullopt;
+        mount.decGuideRate = defined && ns ? std::optional(ns->getValue()) : std::nullopt;
+    } else if (Is(name, "GEOGRAPHIC_COORD") && type == INDI_NUMBER) {
+        const INDI::PropertyNumber site(property);
+        const auto* longitude = site.findWidgetByName("LONG");
+        mount.longitude = defined && longitude ? std::optional(longitude->getValue()) : std::nullopt;
+    } else {
+        return false;
     }
-    Changed();
+    return true;
 }
 
 bool IndiConnection::NoteCamera(INDI::Property property, bool defined, CameraFacts& camera)

@@ -22,7 +22,7 @@ struct LinkShared {
     std::mutex mutex;
     std::condition_variable wake;
     DeviceTable devices;
-    std::string mount;  // the device chosen for guiding
+    std::string mount;  // the device chosen for guiding, kept by name across reconnections
     // The chosen mount's latest coordinates, kept while the server is away.
     std::optional<EquatorialPoint> coordinates;
     // The camera whose pictures are wanted: set before the link's thread starts, never after, so
@@ -66,7 +66,8 @@ protected:
 
 private:
     void Note(INDI::Property property, bool defined);
-    // Under the mutex; false when the property is none the camera's facts hold.
+    // Under the mutex; false when the property is none the mount's or the camera's facts hold.
+    bool NoteMount(INDI::Property property, bool defined, MountFacts& mount);
     bool NoteCamera(INDI::Property property, bool defined, CameraFacts& camera);
     void TakePicture(INDI::Property property);
     void Changed();

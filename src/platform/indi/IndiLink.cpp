@@ -47,10 +47,15 @@ void IndiLink::Run()
         shared_->serverLost = false;
         lock.unlock();
         auto connection = std::make_unique<IndiConnection>(*shared_);
-        const bool opened = ServerListening(server_, kConnectTimeoutSeconds * 1000) &&
-                            connection->Open(server_, kConnectTimeoutSeconds);
+        ServerProblem problem = ProbeServer(server_, kConnectTimeoutSeconds * 1000);
+        if (problem == ServerProblem::None && !connection->Open(server_, kConnectTimeoutSeconds)) {
+            problem = ServerProblem::NoAnswer;
+        }
         lock.lock();
-        if (opened) Serve(*connection, lock);
+        if (problem == ServerProblem::None) {
+            Serve(*connection, lock);
+            problem = ServerProblem::Lost;
+        }
         // Its destructor joins the library's thread, whose callbacks take the lock.
         lock.unlock();
         connection.reset();
@@ -58,7 +63,7 @@ void IndiLink::Run()
         shared_->devices.Clear();
         if (stopping_) break;
         for (LinkRole* role : roles_)
-            role->ServerGone();
+            role->ServerGone(problem);
         shared_->wake.wait_for(lock, kRetryAfter, [this] { return stopping_; });
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/indi/ServerProbe.h"
+
 #include <chrono>
 #include <functional>
 
@@ -21,8 +23,8 @@ public:
     virtual void Opened(LinkTime now) = 0;
     // Whenever something changed, and a few times a second: what to send now; empty for nothing.
     virtual Sending Plan(LinkTime now) = 0;
-    // The server went away, or could not be reached.
-    virtual void ServerGone() = 0;
+    // The server went away, or could not be reached, and why.
+    virtual void ServerGone(ServerProblem problem) = 0;
 };
 
 }  // namespace nuvix::indi

@@ -1,5 +1,4 @@
 #include "platform/indi/MountLink.h"
-#include "platform/text/Translate.h"
 
 #include <algorithm>
 #include <charconv>
@@ -8,8 +7,14 @@
 namespace nuvix::indi {
 
 namespace {
-constexpr unsigned kGuiderInterface = 1u << 2;  // the client library's GUIDER_INTERFACE
+// The client library's TELESCOPE_INTERFACE and GUIDER_INTERFACE.
+constexpr unsigned kTelescopeInterface = 1u << 0;
+constexpr unsigned kGuiderInterface = 1u << 2;
 constexpr double kPi = 3.141592653589793;
+// Greenwich sidereal time at 2000-01-01 12:00 UTC and its rate, hours per day.
+constexpr double kJ2000UnixSeconds = 946728000.0;
+constexpr double kSiderealAtJ2000 = 18.697374558;
+constexpr double kSiderealHoursPerDay = 24.06570982441908;
 }  // namespace
 
 DeviceFacts& DeviceTable::Find(std::string_view name)
@@ -33,21 +38,37 @@ const DeviceFacts* DeviceTable::Get(std::string_view name) const
     return found == devices_.end() ? nullptr : &*found;
 }
 
+bool DeviceFacts::IsMount() const
+{
+    const bool telescope = interfaces ? (*interfaces & kTelescopeInterface) != 0 : mount.coordinates.has_value();
+    const bool pulses = (interfaces && (*interfaces & kGuiderInterface) != 0) || (guideWe && guideNs);
+    return telescope && pulses;
+}
+
 const DeviceFacts* ChooseMount(const DeviceTable& table, std::string_view wanted)
 {
     if (!wanted.empty()) return table.Get(wanted);
     for (const DeviceFacts& device : table.Devices()) {
-        if (device.OffersGuidePulses()) return &device;
+        if (device.IsMount()) return &device;
     }
     return nullptr;
 }
 
-bool InterfaceHasGuider(std::string_view driverInterface)
+std::optional<unsigned> ParseInterfaces(std::string_view driverInterface)
 {
     unsigned bits = 0;
     const char* end = driverInterface.data() + driverInterface.size();
     const auto [stop, error] = std::from_chars(driverInterface.data(), end, bits);
-    return error == std::errc{} && stop == end && (bits & kGuiderInterface) != 0;
+    if (error != std::errc{} || stop != end || driverInterface.empty()) return std::nullopt;
+    return bits;
+}
+
+double LocalSiderealHours(double unixSeconds, double longitudeDegrees)
+{
+    const double days = (unixSeconds - kJ2000UnixSeconds) / 86400.0;
+    const double hours = kSiderealAtJ2000 + kSiderealHoursPerDay * days + longitudeDegrees / 15.0;
+    const double wrapped = std::fmod(hours, 24.0);
+    return wrapped < 0.0 ? wrapped + 24.0 : wrapped;
 }
 
 PictureShift ShiftBetween(EquatorialPoint reference, EquatorialPoint now, double arcsecPerPixel)
@@ -60,21 +81,6 @@ PictureShift ShiftBetween(EquatorialPoint reference, EquatorialPoint now, double
     // Coordinates that are no numbers move nothing.
     if (!std::isfinite(shift.x) || !std::isfinite(shift.y)) return {};
     return shift;
-}
-
-std::optional<SinkNotice> NoticeFor(LinkState state, std::string_view mount, std::string_view server)
-{
-    switch (state) {
-    case LinkState::Ready:
-        return SinkNotice{TrFill("Monture connectée : %s", {mount}), TrFill("INDI sur %s", {server})};
-    case LinkState::NoMount:
-        return SinkNotice{Tr("Pas de monture INDI"), Tr("Erreur")};
-    case LinkState::ServerGone:
-        return SinkNotice{Tr("Le serveur INDI ne répond pas"), Tr("Erreur")};
-    case LinkState::Starting:
-        break;
-    }
-    return std::nullopt;
 }
 
 }  // namespace nuvix::indi

@@ -17,17 +17,31 @@ struct EquatorialPoint {
     friend bool operator==(const EquatorialPoint&, const EquatorialPoint&) = default;
 };
 
+// What the client has heard of a mount's own properties.
+struct MountFacts {
+    std::optional<EquatorialPoint> coordinates;  // EQUATORIAL_EOD_COORD
+    bool slewing = false;                        // ...while it is Busy
+    bool parked = false;                         // TELESCOPE_PARK
+    std::optional<bool> tracking;                // TELESCOPE_TRACK_STATE, when the driver has one
+    PierSide pierSide = PierSide::Unknown;       // TELESCOPE_PIER_SIDE
+    std::optional<double> raGuideRate;           // GUIDE_RATE, in fractions of the sidereal rate
+    std::optional<double> decGuideRate;
+    std::optional<double> longitude;  // GEOGRAPHIC_COORD, degrees east
+};
+
 // What the client has heard of one device on the server.
 struct DeviceFacts {
     std::string name;
-    bool guider = false;     // its driver says it takes guide pulses
-    bool connected = false;  // its CONNECTION switch is on
-    bool guideWe = false;    // TELESCOPE_TIMED_GUIDE_WE is defined
+    std::optional<unsigned> interfaces;  // DRIVER_INFO's DRIVER_INTERFACE bits
+    bool connected = false;              // its CONNECTION switch is on
+    bool guideWe = false;                // TELESCOPE_TIMED_GUIDE_WE is defined
     bool guideNs = false;
-    std::optional<EquatorialPoint> coordinates;
+    MountFacts mount;
     CameraFacts camera;
 
-    bool OffersGuidePulses() const { return guider || guideWe || guideNs; }
+    // A telescope that takes timed guide pulses (a camera's guide port is no mount). A driver
+    // that does not tell its interfaces is a telescope when it reports coordinates.
+    bool IsMount() const;
     bool ReadyToGuide() const { return connected && guideWe && guideNs; }
 };
 
@@ -44,12 +58,15 @@ private:
     std::vector<DeviceFacts> devices_;
 };
 
-// The mount to guide: the device named by the user, or else the first that offers timed guide
-// pulses; null when there is none (yet).
+// The mount to guide: the device named (by the user, or the one chosen before), or else the first
+// mount that appeared; null when there is none (yet).
 const DeviceFacts* ChooseMount(const DeviceTable& table, std::string_view wanted);
 
-// The guider bit of DRIVER_INFO's DRIVER_INTERFACE, a decimal number as text.
-bool InterfaceHasGuider(std::string_view driverInterface);
+// The interface bits of DRIVER_INFO's DRIVER_INTERFACE, a decimal number as text; empty when it is not.
+std::optional<unsigned> ParseInterfaces(std::string_view driverInterface);
+
+// Local sidereal time, in hours, at a time in seconds since 1970 (UTC) and a longitude east.
+double LocalSiderealHours(double unixSeconds, double longitudeDegrees);
 
 // How far the picture has moved, in picture pixels, when the telescope points at `now` instead of
 // `reference`: east (right ascension growing) moves the stars toward larger x and north toward
@@ -61,9 +78,5 @@ struct PictureShift {
     double y = 0.0;
 };
 PictureShift ShiftBetween(EquatorialPoint reference, EquatorialPoint now, double arcsecPerPixel);
-
-// The states of the link a user is told about, each once when it begins.
-enum class LinkState { Starting, Ready, NoMount, ServerGone };
-std::optional<SinkNotice> NoticeFor(LinkState state, std::string_view mount, std::string_view server);
 
 }  // namespace nuvix::indi

@@ -69,7 +69,7 @@ bool Control::HasFocus() const
     return owner_.FocusedControl() == this;
 }
 
-void Control::UserClick()
+void Control::UserClick(bool shiftHeld)
 {
     if (!enabled_ || !style_.visible) return;
     if (kind_ == ControlKind::CheckBox) {
@@ -87,6 +87,7 @@ void Control::UserClick()
             all[i]->SetChecked(i == self);
         }
     }
+    if (shiftHeld && kind_ == ControlKind::PushButton && owner_.DispatchCommand(id_, notify::kShiftClicked)) return;
     owner_.DispatchCommand(id_, notify::kClicked);
 }
 

@@ -26,7 +26,9 @@ struct ControlStyle {
 
 // Notification codes that come with a command.
 namespace notify {
-inline constexpr int kClicked = 0;          // buttons, check boxes, radio buttons
+inline constexpr int kClicked = 0;  // buttons, check boxes, radio buttons
+// A push button clicked with Shift held: a window that has no use for it gets a plain click.
+inline constexpr int kShiftClicked = 2;
 inline constexpr int kSelectionChange = 1;  // drop-down lists
 inline constexpr int kEditSetFocus = 0x100;
 inline constexpr int kEditKillFocus = 0x200;
@@ -84,7 +86,8 @@ public:
 
     // What the user does. Each updates the state as the platform control would, then
     // sends the owner its command.
-    void UserClick();  // a check box toggles; a radio button checks itself and clears its group
+    // A check box toggles; a radio button checks itself and clears its group.
+    void UserClick(bool shiftHeld = false);
     void UserType(std::string text);
     void UserSelect(int index);
     void UserFocus(bool gained);

@@ -204,10 +204,10 @@ void Window::Invalidate()
     if (peer_) peer_->Invalidate();
 }
 
-void Window::DispatchCommand(int id, int code)
+bool Window::DispatchCommand(int id, int code)
 {
     const Watched watched(*this, "command", id);
-    Command(id, code);
+    return Command(id, code);
 }
 
 void Window::DispatchTimer(int id)

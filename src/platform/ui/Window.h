@@ -116,7 +116,8 @@ public:
     void Invalidate();
 
     // Called by the backends.
-    void DispatchCommand(int id, int code);
+    // True when the window had a handler for it.
+    bool DispatchCommand(int id, int code);
     void DispatchTimer(int id);
     void DispatchPaint();
     void DispatchLeftButtonDown(gfx::Point p);

@@ -1,7 +1,10 @@
 #include "platform/wx/GtkSupport.h"
 
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 #include <wx/window.h>
+
+#include <cstring>
 
 namespace nuvix::wx {
 
@@ -129,6 +132,22 @@ void ReportInnerFocus(wxWindow& window, std::function<void(bool gained)> changed
     g_object_set_data_full(G_OBJECT(widget), "nuvix-inner-focus", callback,
                            [](gpointer data) { delete static_cast<FocusCallback*>(data); });
     gtk_container_forall(GTK_CONTAINER(widget), ConnectInnerFocus, callback);
+}
+
+void KeepMessageBoxesOnTop()
+{
+    GdkScreen* screen = gdk_screen_get_default();
+    if (!screen || !GDK_IS_X11_SCREEN(screen)) return;
+    // GDK names a missing window manager "unknown".
+    if (std::strcmp(gdk_x11_screen_get_window_manager_name(screen), "unknown") != 0) return;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* node = windows; node; node = node->next) {
+        auto* widget = static_cast<GtkWidget*>(node->data);
+        if (GTK_IS_MESSAGE_DIALOG(widget) && gtk_widget_get_mapped(widget)) {
+            gdk_window_raise(gtk_widget_get_window(widget));
+        }
+    }
+    g_list_free(windows);
 }
 
 void CloseNativeMessageBoxes()

@@ -26,6 +26,11 @@ void KeepRequestedPosition(wxWindow& topLevel, int x, int y);
 // callback is told when any widget inside the window gains or loses the focus.
 void ReportInnerFocus(wxWindow& window, std::function<void(bool gained)> changed);
 
+// Without a window manager nothing keeps a box above the window it belongs to, and a box under
+// the main window would block every click unseen: while no window manager runs, every open
+// native message box is raised. With one, the box's owner keeps it on top.
+void KeepMessageBoxesOnTop();
+
 // Answers every open native message box (they run their own GTK loop), so that a quit
 // asked for while one is open can end the program.
 void CloseNativeMessageBoxes();

@@ -11,6 +11,7 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
 
 #include <algorithm>
 
@@ -124,7 +125,7 @@ void WxControlPeer::BindUserActions()
     wxWindow& w = *widget_;
     switch (control_.Kind()) {
     case ui::ControlKind::PushButton:
-        w.Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { control_.UserClick(); });
+        w.Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { control_.UserClick(wxGetKeyState(WXK_SHIFT)); });
         break;
     case ui::ControlKind::CheckBox:
         w.Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) {

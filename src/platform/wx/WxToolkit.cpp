@@ -25,6 +25,7 @@
 #include <csignal>
 #include <cstdio>
 #include <string_view>
+#include <deque>
 
 namespace nuvix::wx {
 
@@ -103,8 +104,17 @@ void ShowMessageBox(wxWindow* parent, const std::string& text, const std::string
 
 }  // namespace
 
+// A box waiting for the one before it to close.
+struct WaitingBox {
+    PeerAnchor owner;
+    std::string text;
+    std::string caption;
+};
+
 struct WxToolkit::State {
     RealClock clock;
+    bool boxOpen = false;
+    std::deque<WaitingBox> waitingBoxes;
     std::unique_ptr<gfx::FontLibrary> fonts = gfx::FontLibrary::Create();
     std::unique_ptr<gfx::Font> defaultFont;
     WxSession session;
@@ -181,6 +191,7 @@ void WxToolkit::PollQuitSignal()
         if (!session.frames.empty()) session.frames.front()->DispatchClose();
         if (!session.quitRequested) Quit();
     }
+    if (state_->boxOpen) KeepMessageBoxesOnTop();
     // A quit asked for inside a modal run ends the main loop once that run is over.
     if (session.quitRequested && MainLoopIsActive()) wxTheApp->ExitMainLoop();
 }
@@ -215,18 +226,42 @@ void WxToolkit::MessageBox(ui::Window* owner, const std::string& text, const std
     WxSession& session = state_->session;
     if (!state_->running || session.quitRequested) return;
     WxWindowPeer* peer = WxWindowPeer::Of(owner);
-    if (session.timerDepth == 0) {
-        ShowMessageBox(peer ? peer->TopLevel() : nullptr, text, caption);
+    if (session.timerDepth == 0 && !state_->boxOpen) {
+        ShowBox(peer, text, caption);
         return;
     }
-    // Inside a timer handler: open it once the handler has returned, so that the timer,
-    // which GLib does not re-enter, keeps ticking while the box is open.
-    PeerAnchor anchor = peer ? peer->Anchor() : nullptr;
-    wxTheApp->CallAfter([this, anchor, text, caption] {
-        if (state_->session.quitRequested) return;
-        WxWindowPeer* owner = anchor ? *anchor : nullptr;
-        ShowMessageBox(owner ? owner->TopLevel() : nullptr, text, caption);
-    });
+    // Inside a timer handler: open it once the handler has returned, so that the timer, which
+    // GLib does not re-enter, keeps ticking while the box is open; and one box at a time, each
+    // once the one before it is closed.
+    state_->waitingBoxes.push_back({peer ? peer->Anchor() : nullptr, text, caption});
+    if (state_->waitingBoxes.size() == 1 && !state_->boxOpen) wxTheApp->CallAfter([this] { ShowWaitingBoxes(); });
+}
+
+void WxToolkit::ShowBox(WxWindowPeer* owner, const std::string& text, const std::string& caption)
+{
+    // A box belongs to the main window when its own window has none.
+    WxSession& session = state_->session;
+    wxWindow* parent = owner ? owner->TopLevel() : nullptr;
+    if (!parent && !session.frames.empty()) parent = TopLevelOf(session.frames.front());
+    state_->boxOpen = true;
+    ShowMessageBox(parent, text, caption);
+    state_->boxOpen = false;
+    // Boxes asked for meanwhile follow, also after a box that did not come from the queue.
+    if (!state_->waitingBoxes.empty()) wxTheApp->CallAfter([this] { ShowWaitingBoxes(); });
+}
+
+void WxToolkit::ShowWaitingBoxes()
+{
+    std::deque<WaitingBox>& waiting = state_->waitingBoxes;
+    while (!waiting.empty() && !state_->boxOpen) {
+        if (state_->session.quitRequested) {
+            waiting.clear();
+            return;
+        }
+        const WaitingBox box = waiting.front();
+        ShowBox(box.owner ? *box.owner : nullptr, box.text, box.caption);
+        waiting.pop_front();
+    }
 }
 
 void WxToolkit::MessageBeep(int type)

@@ -7,6 +7,8 @@
 
 namespace nuvix::wx {
 
+class WxWindowPeer;
+
 // The toolkit seam on wxWidgets (GTK 3). This header names no wx type, so the program's
 // entry can use it without the toolkit's include paths.
 class WxToolkit final : public ui::Toolkit {
@@ -45,6 +47,9 @@ public:
 private:
     struct State;
     void PollQuitSignal();
+    // One box at a time, owned by `owner`'s window, or else by the main window.
+    void ShowBox(WxWindowPeer* owner, const std::string& text, const std::string& caption);
+    void ShowWaitingBoxes();
     std::unique_ptr<State> state_;
 };
 
