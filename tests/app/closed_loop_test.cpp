@@ -16,6 +16,7 @@ constexpr int64_t kMinute = 60'000;
 // The sanitizers look for memory faults, not at the loop's accuracy over a long night: under them
 // the longest run is shorter.
 constexpr int64_t kLongRun = NUVIX_SANITIZED ? 2 * kMinute : 10 * kMinute;
+constexpr int64_t kRun = NUVIX_SANITIZED ? kMinute : 3 * kMinute;
 
 // The whole program on the simulator, guiding its simulated mount over the serial protocol.
 class ClosedLoop : public ::testing::Test {
@@ -95,14 +96,14 @@ TEST_F(ClosedLoop, AReversedAxisSetRightInTheParametersConverges)
     sim::MountSettings flipped;
     flipped.flipRa = true;
     Start(flipped, true);
-    const Run run = Guide(3 * kMinute);
+    const Run run = Guide(kRun);
     EXPECT_LT(run.rms, 1.0);
 }
 
 TEST_F(ClosedLoop, InvertingAnAxisTheMountDoesNotReverseRunsAway)
 {
     Start({}, true);
-    const Run run = Guide(3 * kMinute);
+    const Run run = Guide(kRun);
     EXPECT_GT(run.last, 10.0);
 }
 

@@ -21,6 +21,9 @@ namespace {
 using testing::FakeMount;
 
 constexpr int64_t kSecond = 1000;
+// The sanitizers look for memory faults, not at the loop's accuracy over minutes: under them the
+// long guided spells are shorter.
+constexpr int64_t kLongSpell = NUVIX_SANITIZED ? 30 * kSecond : 2 * 60 * kSecond;
 
 double Difference(double a, double b)
 {
@@ -152,7 +155,7 @@ TEST(HeadlessGuiding, GotoAcrossTheMeridianKeepsGuiding)
         EXPECT_LT(rig.GuidedRms(30 * kSecond), 0.8);
         rig.mount.Goto(PierSide::East, 20.0);
         rig.Run(8 * kSecond);
-        const double east = rig.GuidedRms(2 * 60 * kSecond);
+        const double east = rig.GuidedRms(kLongSpell);
         EXPECT_EQ(east < 0.8, decFlips) << east;
         EXPECT_FALSE(rig.Guider().Calibrating());
         const testing::GuideLogText log = rig.Log();

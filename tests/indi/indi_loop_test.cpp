@@ -71,6 +71,9 @@ protected:
 // then a goto across the meridian, and guiding on through the same calibration turned half round.
 TEST_F(IndiGuiding, CalibratesAndGuidesOnBothSidesOfThePier)
 {
+    // Two minutes of real time that check the loop's accuracy, which the sanitizers' slow frames
+    // cannot show: their build has the INDI client in the camera, restart and dither runs.
+    if (NUVIX_SANITIZED) GTEST_SKIP() << "the loop's accuracy in real time is checked in the plain build";
     ASSERT_TRUE(server.Start(-1.0));
     sky.SetCameraTurn(kTurnDegrees, false);
     const std::string logPath = (h.dir / "guide.txt").string();

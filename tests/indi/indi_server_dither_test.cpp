@@ -48,7 +48,7 @@ TEST_F(IndiServerDither, DitheringThroughAnIndiMountSettles)
 
     // The sanitizer build's frames come slowly: it looks for memory faults, not for the loop's
     // accuracy (as the other INDI loop tests), and settles within a wider tolerance.
-    const double pixels = NUVIX_INDI_SANITIZED ? 3.0 : 1.5;
+    const double pixels = NUVIX_SANITIZED ? 3.0 : 1.5;
     const json settle = {{"pixels", pixels}, {"time", 1}, {"timeout", 40}};
     json done = RequestUntil({{"id", 1}, {"method", "guide"}, {"params", {settle, false}}}, "SettleDone", 45'000);
     ASSERT_FALSE(done.is_null());
