@@ -217,8 +217,8 @@ TEST(ParameterFileOnDisk, WhatTheObserverHadIsNeverLost)
         const fs::file_status before = fs::status(dir / c.checked);
         if (c.unprivileged && ::geteuid() == 0) {
             for (const auto& entry : fs::recursive_directory_iterator(dir))
-                ::lchown(entry.path().c_str(), kNobody, kNobody);
-            ::lchown(dir.c_str(), kNobody, kNobody);
+                ASSERT_EQ(::lchown(entry.path().c_str(), kNobody, kNobody), 0) << entry.path();
+            ASSERT_EQ(::lchown(dir.c_str(), kNobody, kNobody), 0);
         }
 
         const int instances = static_cast<int>(std::string_view(c.did).size() + 1) / 4;

@@ -13,4 +13,7 @@ if [ ! -s "$work/display" ]; then
   exit 1
 fi
 export DISPLAY=:$(cat "$work/display")
+# Xvfb names its display once it listens; a client may still find it busy for a moment when many
+# start at once.
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 "$@"

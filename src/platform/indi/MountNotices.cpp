@@ -17,7 +17,9 @@ MountNotice Notice(Kind kind, std::string log, std::string text = {})
 
 std::string Quoted(std::string_view name)
 {
-    return "\"" + std::string(name) + "\"";
+    std::string quoted(1, '"');
+    quoted.append(name).push_back('"');
+    return quoted;
 }
 
 void LinkNotices(const MountCondition& before, const MountCondition& now, const std::string& mount,
