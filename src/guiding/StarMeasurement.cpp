@@ -1,5 +1,8 @@
 #include "guiding/StarMeasurement.h"
 
+#include "guiding/BoxSky.h"
+
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -12,127 +15,27 @@ namespace {
 
 constexpr int kSmallestBox = 7;          // pixels a side: less cannot hold a star and its sky
 constexpr int kWidestRadius = 20;        // of the star's window and aperture, pixels
-constexpr int kSamplesWanted = 625;      // pixels the sky's median is taken from
-constexpr double kMadToSigma = 1.4826;   // a normal distribution's sigma over its median absolute deviation
-constexpr int kClipRounds = 4;           // of the sky's clipping, at most
 constexpr double kHfdPerSigma = 2.3548;  // a Gaussian star's half-flux diameter over its sigma
 constexpr double kApertureHfds = 1.5;    // a Gaussian star's whole flux, bar 0.2 %
 constexpr double kSmallestAperture = 3.0;
 constexpr int kMostIterations = 25;
-constexpr double kSettled = 1e-3;  // pixels: the centroid has stopped moving
+constexpr int kCandidates = 3;         // peaks tried when the brightest is narrower than a star
+constexpr double kClusterReach = 2.5;  // pixels from a covered cluster where a peak is still part of it
+constexpr double kSettled = 1e-3;      // pixels: the centroid has stopped moving
 // Each step of the centroid goes this far toward the window's weighted mean and beyond: twice is
 // one step for a star as wide as the window but hunts forever on a point; 1.5 settles on both.
 constexpr double kStepGain = 1.5;
 constexpr double kSquareBin = 0.5;  // squared pixels of squared radius per bin of the aperture's flux
 constexpr int kSquareBins = static_cast<int>(kWidestRadius * kWidestRadius / kSquareBin) + 1;
 
-struct Plane {
-    const float* pixels;
-    int width;
-    int height;
-    float At(int x, int y) const
-    {
-        return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
-    }
-};
-
-struct Sky {
-    double level;
-    double noise;
-};
-
 struct Point {
     double x;
     double y;
 };
 
-struct Moments {
-    int count;
-    double sum;
-    double squares;
-    double brightSide;  // squares of the deviations above `centre`
-};
-
-// The moments of the pixels' deviations from `median` that lie within [low, high].
-Moments ClippedMoments(const Plane& plane, float median, double low, double high, double centre)
-{
-    const auto lowest = static_cast<float>(low);
-    const auto highest = static_cast<float>(high);
-    const auto middle = static_cast<float>(centre);
-    const size_t n = static_cast<size_t>(plane.width) * static_cast<size_t>(plane.height);
-    int count = 0;
-    float sum = 0.0f;
-    float squares = 0.0f;
-    float brightSide = 0.0f;
-#pragma omp simd reduction(+ : count, sum, squares, brightSide)
-    for (size_t i = 0; i < n; ++i) {
-        const float d = plane.pixels[i] - median;
-        // Without branches, so that the loop takes many pixels at a time.
-        const float in = ((d >= lowest) & (d <= highest)) ? 1.0f : 0.0f;
-        const float above = std::max(d - middle, 0.0f) * in;
-        const float kept = d * in;
-        count += static_cast<int>(in);
-        sum += kept;
-        squares += kept * d;
-        brightSide += above * above;
-    }
-    return {count, sum, squares, brightSide};
-}
-
-// The sky's level and noise in the box. The median and absolute deviation of a regular sample
-// find the sky whatever stars and hot pixels there are; the mean and standard deviation of all
-// the pixels near it then give the values an aperture's sum must be taken against. They stay
-// true where the median and its deviation do not: on coarse levels (six-bit frames, where most
-// pixels may share one value) and on a sky cut off at black.
-Sky EstimateSky(const Plane& plane, double quantum, std::vector<float>& deviations)
-{
-    const int stride = std::max(1, static_cast<int>(std::sqrt(plane.width * plane.height / double{kSamplesWanted})));
-    deviations.clear();
-    for (int y = stride / 2; y < plane.height; y += stride)
-        for (int x = stride / 2; x < plane.width; x += stride)
-            deviations.push_back(plane.At(x, y));
-    const auto middle = deviations.begin() + static_cast<std::ptrdiff_t>(deviations.size() / 2);
-    std::nth_element(deviations.begin(), middle, deviations.end());
-    const float median = *middle;
-    float smallestStep = std::numeric_limits<float>::infinity();
-    for (float& d : deviations) {
-        d -= median;
-        if (d != 0.0f) smallestStep = std::min(smallestStep, std::fabs(d));
-    }
-    std::nth_element(deviations.begin(), middle, deviations.end(),
-                     [](float a, float b) { return std::fabs(a) < std::fabs(b); });
-    double low = -4.0 * kMadToSigma * std::fabs(*middle);
-    // Two levels either side, where the median's deviation is lost in the steps of the values.
-    if (std::isfinite(smallestStep)) low = std::min(low, -2.5 * smallestStep);
-    double high = -low;
-    double mean = 0.0;
-    double spread = 0.0;
-    double brightSide = 0.0;
-    // Clipped at four standard deviations below and six above until they settle, so that a sky
-    // cut off at black, whose median and deviation say little, is measured whole.
-    for (int round = 0; round < kClipRounds; ++round) {
-        const Moments m = ClippedMoments(plane, median, low, high, mean);
-        // Stars stand out on the bright side: where the sky's noise is lopsided (cut off at black,
-        // a long tail of warm pixels), its bright side is the noise that can pass for a star.
-        brightSide = std::sqrt(2.0 * m.brightSide / m.count);
-        mean = m.sum / m.count;  // the median itself is always counted
-        spread = std::sqrt(std::max(m.squares / m.count - mean * mean, 0.0));
-        const double slack = 0.1 * spread;  // what moving the bounds by would not change
-        if (mean - 4.0 * spread > low - slack && mean + 6.0 * spread < high + slack) break;
-        low = std::min(low, mean - 4.0 * spread);
-        high = std::max(high, mean + 6.0 * spread);
-    }
-    spread = std::max(spread, brightSide);
-    const double level = median + mean;
-    // The values' own steps are noise too; floating-point values have none to speak of.
-    const double floor = quantum > 0.0 ? quantum / std::sqrt(12.0)
-                                       : std::numeric_limits<float>::epsilon() * std::max(1.0, std::fabs(level));
-    return {level, std::max(spread, floor)};
-}
-
 // Where the box is brightest: the largest sum of a pixel's 3 x 3 neighbourhood less its brightest
 // pixel, so that one hot pixel, however bright, never makes a peak.
-Point FindPeak(const Plane& plane, std::vector<float>& sums, std::vector<float>& maxima, std::vector<float>& around)
+Point FindPeak(const BoxPlane& plane, std::vector<float>& sums, std::vector<float>& maxima, std::vector<float>& around)
 {
     const int w = plane.width;
     // Only the columns between the first and the last are written, and read.
@@ -179,7 +82,7 @@ Point FindPeak(const Plane& plane, std::vector<float>& sums, std::vector<float>&
 // star holds at most a few times its neighbours' light, plus the noise. `maxima` holds each
 // pixel's brightest of itself and its neighbours in its row, as the peak search left them.
 void LowerHotPixels(std::vector<float>& pixels, const std::vector<float>& maxima, int width, int height, Point peak,
-                    const Sky& sky, std::vector<std::pair<size_t, float>>& lowered)
+                    const BoxSky& sky, std::vector<std::pair<size_t, float>>& lowered)
 {
     lowered.clear();
     const int px = static_cast<int>(peak.x);
@@ -229,7 +132,7 @@ const std::array<uint8_t, kFarthest + 1>& Rings()
 // A first half-flux diameter, from the flux in rings one pixel wide around the peak, out to the
 // first ring that no longer stands out of the noise or that brightens again (another star); 0
 // when there is no flux. It sets the width of the centroid's window and the aperture.
-double FirstHfd(const Plane& plane, Point peak, const Sky& sky)
+double FirstHfd(const BoxPlane& plane, Point peak, const BoxSky& sky)
 {
     std::array<double, kWidestRadius + 1> flux{};
     std::array<int, kWidestRadius + 1> pixels{};
@@ -272,7 +175,7 @@ double FirstHfd(const Plane& plane, Point peak, const Sky& sky)
 // vanishes: for any symmetric star that is the star's centre, a constant sky cancels, and the
 // faint pixels far from the star, which only add noise, weigh little. Empty when the window
 // holds no flux or wanders off the peak, as it does on noise.
-std::optional<Point> WindowedCentroid(const Plane& plane, Point peak, const Sky& sky, double sigma)
+std::optional<Point> WindowedCentroid(const BoxPlane& plane, Point peak, const BoxSky& sky, double sigma)
 {
     const int reach = std::min(kWidestRadius, static_cast<int>(std::ceil(3.0 * sigma)));
     const double inverse = 1.0 / (2.0 * sigma * sigma);
@@ -324,7 +227,7 @@ std::optional<Point> WindowedCentroid(const Plane& plane, Point peak, const Sky&
 
 // Mass, signal-to-noise ratio and half-flux diameter in a circular aperture around the centroid.
 // The flux is gathered by squared distance, in which a disc's area grows evenly.
-void MeasureAperture(const Plane& plane, Point c, const Sky& sky, double radius, MeasuredStar& star)
+void MeasureAperture(const BoxPlane& plane, Point c, const BoxSky& sky, double radius, MeasuredStar& star)
 {
     std::array<double, kSquareBins> byArea{};
     double mass = 0.0;
@@ -357,33 +260,83 @@ void MeasureAperture(const Plane& plane, Point c, const Sky& sky, double radius,
     }
 }
 
+// The star grown from a peak: its first width, its centroid, then what its aperture holds.
+MeasuredStar MeasureFromPeak(const BoxPlane& plane, Point peak, const BoxSky& sky,
+                             const StarMeasurementSettings& settings)
+{
+    MeasuredStar star;
+    star.verdict = StarVerdict::Faint;
+    star.x = peak.x;
+    star.y = peak.y;
+    const double hfd = FirstHfd(plane, peak, sky);
+    if (!(hfd > 0.0)) return star;
+    const double sigma = std::clamp(hfd / kHfdPerSigma, 0.6, kWidestRadius / 4.0);
+    const std::optional<Point> centre = WindowedCentroid(plane, peak, sky, sigma);
+    if (!centre) return star;
+    star.x = centre->x;
+    star.y = centre->y;
+    const double radius = std::clamp(kApertureHfds * hfd, kSmallestAperture, double{kWidestRadius});
+    MeasureAperture(plane, *centre, sky, radius, star);
+    if (star.snr >= settings.minSnr)
+        star.verdict = star.hfd >= settings.minHfd ? StarVerdict::Found : StarVerdict::Narrow;
+    return star;
+}
+
+// Pixels within a pixel of `centre` take the median of those two to three pixels away: a
+// cluster of hot pixels disappears into what lies around it, a neighbouring star's light included.
+void CoverCluster(std::vector<float>& pixels, int width, int height, Point centre)
+{
+    std::array<float, 64> ring{};
+    size_t count = 0;
+    const int cx = static_cast<int>(std::lround(centre.x));
+    const int cy = static_cast<int>(std::lround(centre.y));
+    const auto at = [&](int x, int y) -> float& {
+        return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int y = std::max(cy - 4, 0); y <= std::min(cy + 4, height - 1); ++y) {
+            for (int x = std::max(cx - 4, 0); x <= std::min(cx + 4, width - 1); ++x) {
+                const double d2 = (x - centre.x) * (x - centre.x) + (y - centre.y) * (y - centre.y);
+                if (pass == 0 && d2 >= 4.0 && d2 <= 9.0 && count < ring.size()) ring[count++] = at(x, y);
+                if (pass == 1 && d2 <= 1.0) at(x, y) = ring[count / 2];
+            }
+        }
+        if (pass == 0) {
+            if (count == 0) return;
+            std::nth_element(ring.begin(), ring.begin() + static_cast<std::ptrdiff_t>(count / 2),
+                             ring.begin() + static_cast<std::ptrdiff_t>(count));
+        }
+    }
+}
+
 }  // namespace
 
 MeasuredStar StarMeasurer::MeasurePixels(int width, int height, int left, int top, double quantum,
                                          const StarMeasurementSettings& settings)
 {
+    const BoxPlane plane{pixels_.data(), width, height};
+    const BoxSky sky = EstimateSky(plane, quantum, samples_);
     MeasuredStar star;
-    const Plane plane{pixels_.data(), width, height};
-    const Sky sky = EstimateSky(plane, quantum, samples_);
+    std::array<Point, kCandidates> covered{};
+    for (int candidate = 0; candidate < kCandidates; ++candidate) {
+        const Point peak = FindPeak(plane, rowSums_, rowMaxima_, around_);
+        // What is left beside a covered cluster is the rest of it, such as the wings of a star
+        // too sharp to tell from a hot pixel: no guide star.
+        const auto beside = [peak](Point c) { return std::hypot(peak.x - c.x, peak.y - c.y) < kClusterReach; };
+        if (std::any_of(covered.begin(), covered.begin() + candidate, beside)) break;
+        LowerHotPixels(pixels_, rowMaxima_, width, height, peak, sky, lowered_);
+        const MeasuredStar next = MeasureFromPeak(plane, peak, sky, settings);
+        // When no star is found, what outshone everything says why.
+        if (candidate == 0 || next.Found()) star = next;
+        if (next.verdict != StarVerdict::Narrow) break;
+        // A cluster of hot pixels outshone the star: covered, it leaves the star brightest.
+        covered[static_cast<size_t>(candidate)] = {next.x, next.y};
+        CoverCluster(pixels_, width, height, covered[static_cast<size_t>(candidate)]);
+    }
+    star.x += left;
+    star.y += top;
     star.background = sky.level;
     star.noise = sky.noise;
-    Point centre = FindPeak(plane, rowSums_, rowMaxima_, around_);
-    LowerHotPixels(pixels_, rowMaxima_, width, height, centre, sky, lowered_);
-    star.verdict = StarVerdict::Faint;
-    const double hfd = FirstHfd(plane, centre, sky);
-    if (hfd > 0.0) {
-        const double sigma = std::clamp(hfd / kHfdPerSigma, 0.6, kWidestRadius / 4.0);
-        if (const std::optional<Point> found = WindowedCentroid(plane, centre, sky, sigma)) {
-            centre = *found;
-            const double radius = std::clamp(kApertureHfds * hfd, kSmallestAperture, double{kWidestRadius});
-            MeasureAperture(plane, centre, sky, radius, star);
-            if (star.snr >= settings.minSnr) {
-                star.verdict = star.hfd >= settings.minHfd ? StarVerdict::Found : StarVerdict::Narrow;
-            }
-        }
-    }
-    star.x = left + centre.x;
-    star.y = top + centre.y;
     return star;
 }
 

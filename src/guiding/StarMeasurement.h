@@ -65,10 +65,11 @@ struct MeasuredStar {
 
 // Measures the brightest star of a box: background and noise from the box's pixels (clipped
 // around their median, so that stars and hot pixels do not count), the peak where the pixels
-// around it are brightest (a lone hot pixel does not make a peak), a centroid weighted by a
-// window matched to the star's width (insensitive to the background and to stars outside
-// the window), then the mass, signal-to-noise ratio and half-flux diameter in an aperture of
-// 1.5 half-flux diameters around the centroid. Keeps its working memory from frame to frame.
+// around it are brightest (a lone hot pixel does not make a peak, and a cluster of them that
+// outshines the star is passed over), a centroid weighted by a window matched to the star's
+// width (insensitive to the background and to stars outside the window), then the mass,
+// signal-to-noise ratio and half-flux diameter in an aperture of 1.5 half-flux diameters around
+// the centroid. Keeps its working memory from frame to frame.
 class StarMeasurer {
 public:
     template <typename Pixel>

@@ -1,94 +1,116 @@
 #include "guiding/StarMeasurement.h"
-#include "guiding/SyntheticSky.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
+#include <vector>
 
 namespace nuvix {
 namespace {
 
-using test::FluxFor;
-using test::Picture;
-using test::SyntheticStar;
+// What a camera records: the system's six-bit levels (handed over four times each, as the
+// pipeline does) or an INDI camera's 16-bit counts, on a sky with noise.
+struct Camera {
+    const char* name;
+    bool sixBit;
+    double sky, noise;
+};
+constexpr Camera kSixBit{"6-bit", true, 11, 1};
+constexpr Camera kSixteenBit{"16-bit", false, 1000, 20};
 
-constexpr int kBoxLeft = 110;  // the tracking box's start, 100 x 100
-constexpr int kBoxTop = 70;
-
-// The system's camera: six-bit levels on a sky of 11 with noise of one level, four times each as
-// the pipeline hands them over. An INDI camera: 16-bit counts on a sky of 1,000 with noise of 20.
-enum class Camera { SixBit, SixteenBit };
-
-struct SkyTruth {
-    double mean = 0.0;
-    double deviation = 0.0;
+// A Gaussian star integrated over each pixel, centred at (x, y) in picture pixels.
+struct Star {
+    double x, y, hfd, flux;
+    double At(int px, int py) const
+    {
+        const double s = hfd / 2.3548 * std::sqrt(2.0);
+        auto share = [s](double from) { return 0.5 * (std::erf((from + 1) / s) - std::erf(from / s)); };
+        return flux * share(px - 0.5 - x) * share(py - 0.5 - y);
+    }
 };
 
-// The mean and standard deviation of the box's pixels, to compare the sky's estimate with.
-template <typename Pixel>
-SkyTruth TruthOf(const BoxPixels<Pixel>& box)
+// The flux for a signal-to-noise ratio in an aperture of 1.5 half-flux diameters, on the sky's
+// noise and the steps of whole values.
+double FluxFor(const Camera& camera, double snr, double hfd)
 {
-    double sum = 0.0;
-    double squares = 0.0;
-    for (int y = 0; y < box.height; ++y)
-        for (int x = 0; x < box.width; ++x) {
-            const double v = box.first[y * box.rowStep + x];
-            sum += v;
-            squares += v * v;
+    return snr * std::sqrt(camera.noise * camera.noise + 1.0 / 12) * std::sqrt(M_PI) * 1.5 * hfd;
+}
+
+struct Shot {
+    MeasuredStar star;
+    double mean = 0.0, deviation = 0.0;  // of the box's pixels
+};
+
+// A frame with the stars in the middle of the tracking box (110, 70, 100 x 100), each pixel
+// rounded and kept within the camera's range, measured in the box.
+Shot Take(const Camera& camera, const std::vector<Star>& stars, unsigned seed, StarMeasurer& measurer)
+{
+    std::vector<uint8_t> bytes(kFramePixels);
+    std::vector<uint16_t> counts(kFramePixels);
+    std::mt19937 random(seed);
+    std::normal_distribution<double> gauss(0.0, 1.0);
+    Shot shot;
+    for (int y = 70; y < 170; ++y) {
+        for (int x = 110; x < 210; ++x) {
+            double v = camera.sky + camera.noise * gauss(random);
+            for (const Star& star : stars)
+                if (std::abs(x - star.x) < 25 && std::abs(y - star.y) < 25) v += star.At(x, y);
+            v = std::clamp(std::round(v), 0.0, camera.sixBit ? 63.0 : 65535.0) * (camera.sixBit ? 4 : 1);
+            const size_t i = static_cast<size_t>((kFrameHeight - 1 - y) * kFrameWidth + x);
+            if (camera.sixBit) {
+                bytes[i] = static_cast<uint8_t>(v);
+            } else {
+                counts[i] = static_cast<uint16_t>(v);
+            }
+            shot.mean += v / 1e4;
+            shot.deviation += v * v / 1e4;
         }
-    const double n = box.width * box.height;
-    return {sum / n, std::sqrt(squares / n - sum * sum / n / n)};
-}
-
-MeasuredStar MeasureOn(Camera camera, const std::vector<SyntheticStar>& stars, unsigned seed, StarMeasurer& measurer,
-                       double sky = -1.0, double noise = -1.0, SkyTruth* truth = nullptr)
-{
-    if (camera == Camera::SixBit) {
-        const auto picture = Picture<uint8_t>(sky < 0 ? 11.0 : sky, noise < 0 ? 1.0 : noise, stars, seed, 63, 4);
-        const auto box = BoxInFrame(picture.data(), kBoxLeft, kBoxTop, 100);
-        if (truth) *truth = TruthOf(box);
-        return measurer.Measure(box);
     }
-    const auto picture = Picture<uint16_t>(1000.0, 20.0, stars, seed, 65535);
-    const auto box = BoxInFrame(picture.data(), kBoxLeft, kBoxTop, 100);
-    if (truth) *truth = TruthOf(box);
-    return measurer.Measure(box);
+    shot.deviation = std::sqrt(shot.deviation - shot.mean * shot.mean);
+    shot.star = camera.sixBit ? measurer.Measure(BoxInFrame(bytes.data(), 110, 70, 100))
+                              : measurer.Measure(BoxInFrame(counts.data(), 110, 70, 100));
+    return shot;
 }
 
-// Stars at 30 sub-pixel positions each; the error is the distance from the true centre.
+// Stars at 30 sub-pixel positions each; the error is the distance from the true centre. What lies
+// around the guide star does not pull it: a hot pixel brighter than the star beside it, fainter
+// field stars near it and at the box's edge.
 TEST(StarMeasurement, CentroidOfSyntheticStars)
 {
     struct Case {
         Camera camera;
         double hfd, snr;
-        double largestRmsError;  // pixels
+        double largestRmsError;    // pixels
+        std::vector<Star> around;  // placed from the star's position
     };
     const Case cases[] = {
-        {Camera::SixteenBit, 2.5, 10, 0.2},
-        {Camera::SixteenBit, 3.0, 10, 0.2},
-        {Camera::SixteenBit, 2.5, 50, 0.05},
-        {Camera::SixteenBit, 3.5, 50, 0.05},
-        {Camera::SixteenBit, 3.0, 400, 0.01},
-        {Camera::SixBit, 2.5, 10, 0.2},
-        {Camera::SixBit, 3.0, 10, 0.2},
-        {Camera::SixBit, 2.5, 50, 0.05},
-        {Camera::SixBit, 3.5, 50, 0.05},
-        // The system's simulated star, wide and bright enough to reach white.
-        {Camera::SixBit, 11.8, 250, 0.05},
+        {kSixteenBit, 2.5, 10, 0.2, {}},
+        {kSixteenBit, 3.0, 10, 0.2, {}},
+        {kSixteenBit, 2.5, 50, 0.05, {}},
+        {kSixteenBit, 3.5, 50, 0.05, {}},
+        {kSixteenBit, 3.0, 400, 0.01, {}},
+        {kSixBit, 2.5, 10, 0.2, {}},
+        {kSixBit, 3.0, 10, 0.2, {}},
+        {kSixBit, 2.5, 50, 0.05, {}},
+        {kSixBit, 3.5, 50, 0.05, {}},
+        {kSixBit, 11.8, 250, 0.05, {}},  // the system's simulated star, wide and bright enough to reach white
+        {kSixteenBit, 3.0, 50, 0.05, {{3.7, 1.4, 0.01, 1e5}, {-34, 55, 4.0, 1000}}},
+        {kSixteenBit, 3.0, 50, 0.05, {{8, -6, 3.0, 1000}, {-40, -25, 3.0, 1000}}},
     };
     StarMeasurer measurer;
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << (c.camera == Camera::SixBit ? "6-bit" : "16-bit") << ", HFD " << c.hfd
-                                        << ", SNR " << c.snr);
-        const double flux = c.camera == Camera::SixBit ? FluxFor(c.snr, c.hfd, 1.0, 1.0) : FluxFor(c.snr, c.hfd, 20, 1);
-        double squares = 0.0;
-        double snr = 0.0;
-        double hfd = 0.0;
+        SCOPED_TRACE(testing::Message() << c.camera.name << ", HFD " << c.hfd << ", SNR " << c.snr);
+        double squares = 0.0, snr = 0.0, hfd = 0.0;
         constexpr int kStars = 30;
         for (int k = 0; k < kStars; ++k) {
-            const SyntheticStar star{143.3 + 1.137 * k, 104.8 + 0.719 * k, c.hfd, flux};
-            const MeasuredStar m = MeasureOn(c.camera, {star}, 100u + static_cast<unsigned>(k), measurer);
+            const Star star{143.3 + 1.137 * k, 104.8 + 0.719 * k, c.hfd, FluxFor(c.camera, c.snr, c.hfd)};
+            std::vector<Star> stars = {star};
+            for (const Star& s : c.around)
+                stars.push_back({star.x + s.x, star.y + s.y, s.hfd, s.flux});
+            const MeasuredStar m = Take(c.camera, stars, 100u + static_cast<unsigned>(k), measurer).star;
             ASSERT_TRUE(m.Found()) << k;
             squares += (m.x - star.x) * (m.x - star.x) + (m.y - star.y) * (m.y - star.y);
             snr += m.snr / kStars;
@@ -102,63 +124,39 @@ TEST(StarMeasurement, CentroidOfSyntheticStars)
     }
 }
 
-// Noise alone, hot pixels, a sky cut off at black: never a star.
+// Noise alone, hot pixels (at full scale in a row at the box's centre), a sky cut off at black:
+// never a star. The sky is what an aperture's sum must be taken against, and its noise never
+// less than it is: a sky cut off at black has its mean above its median, and a long bright side.
 TEST(StarMeasurement, NothingButNoiseIsLost)
 {
     struct Case {
-        const char* what;
         Camera camera;
-        double sky, noise;
-        int hotPixels;  // in a row at the box's centre, at full scale
+        int hotPixels;
     };
     const Case cases[] = {
-        {"16-bit noise", Camera::SixteenBit, 0, 0, 0},
-        {"six-bit noise", Camera::SixBit, 11, 1.0, 0},
-        {"six-bit noise finer than a level", Camera::SixBit, 11, 0.3, 0},
-        {"six-bit sky cut off at black", Camera::SixBit, 0, 1.5, 0},
-        {"a black picture", Camera::SixBit, 0, 0, 0},
-        {"a hot pixel", Camera::SixteenBit, 0, 0, 1},
-        {"two hot pixels side by side", Camera::SixBit, 11, 1.0, 2},
+        {kSixteenBit, 0},
+        {kSixBit, 0},
+        {{"6-bit noise finer than a level", true, 11, 0.3}, 0},
+        {{"6-bit sky cut off at black", true, 0, 1.5}, 0},
+        {{"black", true, 0, 0}, 0},
+        {kSixteenBit, 1},
+        {kSixBit, 2},
     };
     StarMeasurer measurer;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(testing::Message() << c.camera.name << ", hot pixels " << c.hotPixels);
+        std::vector<Star> hot;
+        for (int i = 0; i < c.hotPixels; ++i)
+            hot.push_back({160.0 + i, 120.0, 0.01, 1e6});
         for (unsigned seed = 1; seed <= 100; ++seed) {
-            std::vector<SyntheticStar> hot;
-            for (int i = 0; i < c.hotPixels; ++i)
-                hot.push_back({160.0 + i, 120.0, 0.01, 1e6});
-            SkyTruth truth;
-            const MeasuredStar m = MeasureOn(c.camera, hot, seed, measurer, c.sky, c.noise, &truth);
-            ASSERT_FALSE(m.Found()) << seed << ": SNR " << m.snr << ", HFD " << m.hfd;
-            EXPECT_EQ(m.verdict, c.hotPixels > 1 ? StarVerdict::Narrow : StarVerdict::Faint);
+            const Shot shot = Take(c.camera, hot, seed, measurer);
+            ASSERT_EQ(shot.star.verdict, c.hotPixels > 1 ? StarVerdict::Narrow : StarVerdict::Faint)
+                << seed << ": SNR " << shot.star.snr << ", HFD " << shot.star.hfd;
             if (c.hotPixels > 0) continue;
-            // The sky as an aperture's sum must be taken against, and its noise never less than
-            // it is: a sky cut off at black has its mean above its median, and a long bright side.
-            EXPECT_NEAR(m.background, truth.mean, 0.1 * truth.deviation + 0.05);
-            EXPECT_GE(m.noise, truth.deviation * 0.92);
-            EXPECT_LE(m.noise, truth.deviation * 1.4 + 0.3);
+            EXPECT_NEAR(shot.star.background, shot.mean, 0.1 * shot.deviation + 0.05);
+            EXPECT_GE(shot.star.noise, shot.deviation * 0.92);
+            EXPECT_LE(shot.star.noise, shot.deviation * 1.4 + 0.3);
         }
-    }
-}
-
-// What lies around the guide star does not pull it: a hot pixel brighter than the star beside
-// it, a fainter field star at the box's edge.
-TEST(StarMeasurement, NeighboursDoNotPullTheCentroid)
-{
-    const SyntheticStar star{160.3, 119.6, 3.0, FluxFor(50, 3.0, 20, 1)};
-    const std::vector<SyntheticStar> neighbours[] = {
-        {{164.0, 121.0, 0.01, 1e5}},
-        {{206.0, 95.0, 3.0, star.flux / 2}, {168.0, 113.0, 3.0, star.flux / 2}},
-        {{160.0 - 4.0, 119.0, 0.01, 1e5}, {113.0, 165.0, 4.0, star.flux / 2}},
-    };
-    StarMeasurer measurer;
-    for (const auto& around : neighbours) {
-        std::vector<SyntheticStar> stars = around;
-        stars.push_back(star);
-        const MeasuredStar m = MeasureOn(Camera::SixteenBit, stars, 7, measurer);
-        ASSERT_TRUE(m.Found());
-        EXPECT_NEAR(m.x, star.x, 0.06);
-        EXPECT_NEAR(m.y, star.y, 0.06);
     }
 }
 
@@ -167,7 +165,7 @@ TEST(StarMeasurement, NeighboursDoNotPullTheCentroid)
 TEST(StarMeasurement, BoxEdgesAndMissingPixels)
 {
     std::vector<float> picture(kFramePixels, 0.01f);
-    const SyntheticStar star{4.4, 230.7, 3.0, 0.5};
+    const Star star{4.4, 230.7, 3.0, 0.5};
     for (int y = 220; y < kFrameHeight; ++y)
         for (int x = 0; x < 15; ++x)
             picture[static_cast<size_t>((kFrameHeight - 1 - y) * kFrameWidth + x)] += static_cast<float>(star.At(x, y));
