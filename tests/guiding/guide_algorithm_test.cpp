@@ -1,0 +1,199 @@
+#include "guiding/GuideAlgorithm.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace nuvix {
+namespace {
+
+constexpr double kRate = 5.0;  // pixels per second of pulse
+
+// Frames one second apart, each exposed after the pulses of the one before have ended.
+std::vector<AxisDecision> Guide(Axis axis, const GuideSettings& settings, const std::vector<double>& offsets)
+{
+    GuideAlgorithm algorithm(settings);
+    std::vector<AxisDecision> decisions;
+    for (size_t i = 0; i < offsets.size(); ++i) {
+        const int64_t start = 2000 * static_cast<int64_t>(i);
+        GuideFrameInput frame{0.0, 0.0, kRate, kRate, start, start + 1000};
+        (axis == Axis::Ra ? frame.raOffset : frame.decOffset) = offsets[i];
+        const GuideDecision d = algorithm.Frame(frame);
+        decisions.push_back(axis == Axis::Ra ? d.ra : d.dec);
+    }
+    return decisions;
+}
+
+// Each axis's corrections over a run of offsets, with the defaults unless a case says otherwise.
+TEST(GuideAlgorithm, CorrectionsPerAxis)
+{
+    struct Case {
+        const char* what;
+        Axis axis;
+        double hysteresis;
+        std::vector<double> offsets;
+        std::vector<double> corrections;
+    };
+    const Case cases[] = {
+        {"RA under the minimum move", Axis::Ra, 0, {0.14, -0.14, 0.15}, {0, 0, 0.105}},
+        {"RA, 70 % of the offset", Axis::Ra, 0, {1.0, -2.0}, {0.7, -1.4}},
+        {"RA carries 10 % of the previous correction over", Axis::Ra, 10, {1, 1, 0.1, 1}, {0.63, 0.6741, 0, 0.63}},
+        {"RA never pushes the star away", Axis::Ra, 90, {2, -0.2}, {0.14, 0}},
+        {"DEC corrects a side kept three frames", Axis::Dec, 0, {0.5, 0.5, 0.5, 0.4}, {0, 0, 0.5, 0.4}},
+        {"DEC resists a switch", Axis::Dec, 0, {-1, -1, -1, 1, 1, -1, 1, 1, 1}, {0, 0, -1, 0, 0, -1, 0, 0, 1}},
+        {"DEC, an offset under the minimum move breaks the run", Axis::Dec, 0, {1, 0.1, 1, 1, 1}, {0, 0, 0, 0, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        GuideSettings settings;
+        settings.ra.hysteresis = c.hysteresis;
+        const std::vector<AxisDecision> decisions = Guide(c.axis, settings, c.offsets);
+        for (size_t i = 0; i < decisions.size(); ++i) {
+            EXPECT_TRUE(decisions[i].used);
+            EXPECT_NEAR(decisions[i].correction, c.corrections[i], 1e-9) << i;
+        }
+    }
+}
+
+TEST(GuideAlgorithm, PulseLengthDirectionAndCap)
+{
+    struct Case {
+        Axis axis;
+        double offset, rate;
+        GuideDirection direction;
+        int ms;
+        bool capped;
+    };
+    const Case cases[] = {
+        {Axis::Ra, 1.0, 5.0, GuideDirection::East, 140, false},  // 0.7 px at 5 px/s
+        {Axis::Ra, -1.0, 5.0, GuideDirection::West, 140, false},
+        {Axis::Ra, 10.0, 5.0, GuideDirection::East, 1000, true},
+        {Axis::Dec, 0.5, 2.0, GuideDirection::South, 250, false},
+        {Axis::Dec, -0.5, 2.0, GuideDirection::North, 250, false},
+    };
+    for (const Case& c : cases) {
+        GuideSettings settings;
+        settings.ra.hysteresis = 0;
+        settings.dec.resistFrames = 1;
+        GuideAlgorithm algorithm(settings);
+        const bool ra = c.axis == Axis::Ra;
+        const GuideDecision d = algorithm.Frame({ra ? c.offset : 0, ra ? 0 : c.offset, c.rate, c.rate, 0, 100});
+        const AxisDecision& axis = ra ? d.ra : d.dec;
+        EXPECT_EQ(axis.pulse.direction, c.direction) << c.offset;
+        EXPECT_EQ(axis.pulse.ms, c.ms) << c.offset;
+        EXPECT_EQ(axis.capped, c.capped) << c.offset;
+    }
+}
+
+// A pulse of 140 ms on RA goes out at 1,000 ms: RA waits for a frame exposed from 1,140 on, or
+// from when the mount said the pulse ended; DEC is not held by it; an uncalibrated axis is not
+// guided.
+TEST(GuideAlgorithm, PulseGate)
+{
+    GuideAlgorithm algorithm(GuideSettings{});
+    ASSERT_EQ(algorithm.Frame({1.0, 0.0, kRate, kRate, 0, 1000}).ra.pulse.ms, 126);
+    struct Case {
+        int64_t exposureStart, now, mountSaidEndedAt;
+        double raRate;
+        bool raUsed, decUsed;
+    };
+    const Case cases[] = {
+        {1100, 1200, 0, kRate, false, true},    {1126, 1126, 0, kRate, true, true},
+        {1126, 1500, 1400, kRate, false, true}, {1400, 1500, 1400, kRate, true, true},
+        {5000, 6000, 0, 0.0, false, true},      {5000, 6000, 0, std::nan(""), false, true},
+    };
+    for (const Case& c : cases) {
+        GuideAlgorithm copy = algorithm;
+        if (c.mountSaidEndedAt > 0) copy.PulseEnded(Axis::Ra, c.mountSaidEndedAt);
+        const GuideDecision d = copy.Frame({0.05, 0.05, c.raRate, kRate, c.exposureStart, c.now});
+        EXPECT_EQ(d.ra.used, c.raUsed) << c.exposureStart << " " << c.now;
+        EXPECT_EQ(d.dec.used, c.decUsed) << c.exposureStart << " " << c.now;
+    }
+    algorithm.Reset();
+    EXPECT_TRUE(algorithm.Frame({1.0, 0.0, kRate, kRate, 1010, 1020}).ra.used);
+}
+
+// An axis drifting 0.1 px/s with measurement noise of 0.1 px, guided from 3 px off on a fake
+// clock: frames of one second exposed after the pulses they follow, each pulse moving the star
+// at the calibrated rate while it runs.
+TEST(GuideAlgorithm, ClosedLoopConvergesWithoutHunting)
+{
+    for (const Axis axis : {Axis::Ra, Axis::Dec}) {
+        SCOPED_TRACE(axis == Axis::Ra ? "RA" : "DEC");
+        GuideAlgorithm algorithm(GuideSettings{});
+        std::mt19937 random(3);
+        std::normal_distribution<double> noise(0.0, 0.1);
+        double star = 3.0;
+        int64_t now = 0;
+        double squares = 0.0;
+        int backward = 0;  // pulses that push the star the way it drifts
+        for (int frame = 0; frame < 300; ++frame) {
+            const int64_t start = now;
+            now += 1000;  // exposure
+            star += 0.1;
+            const double seen = star - 0.05 + noise(random);  // the exposure's mean position
+            const GuideDecision d = algorithm.Frame({seen, seen, kRate, kRate, start, now + 50});
+            const AxisDecision& a = axis == Axis::Ra ? d.ra : d.dec;
+            ASSERT_TRUE(a.used);  // the previous pulse has ended before the exposure
+            const bool back = a.pulse.direction == GuideDirection::West || a.pulse.direction == GuideDirection::North;
+            star += (back ? 1.0 : -1.0) * kRate * a.pulse.ms / 1000.0;
+            now += 50 + a.pulse.ms;
+            if (frame < 20) continue;
+            squares += star * star;
+            if (back && a.pulse.ms > 0) ++backward;
+        }
+        EXPECT_LT(std::sqrt(squares / 280), 0.25);
+        // Hunting overshoots, then pushes back: only a few frames far out in the noise may.
+        EXPECT_LE(backward, 3);
+    }
+}
+
+TEST(GuideSettings, ClampedAndKeptInAKeyFileGroup)
+{
+    GuideSettings odd;
+    odd.ra.minMove = -1;
+    odd.ra.aggressiveness = 250;
+    odd.ra.hysteresis = std::nan("");
+    odd.dec.resistFrames = 40;
+    odd.dec.maxPulseMs = 1;
+    odd.star.minSnr = 2;
+    const GuideSettings sane = Clamped(odd);
+    EXPECT_EQ(sane.ra.minMove, 0.0);
+    EXPECT_EQ(sane.ra.aggressiveness, 100.0);
+    EXPECT_EQ(sane.ra.hysteresis, 10.0);
+    EXPECT_EQ(sane.dec.resistFrames, 10);
+    EXPECT_EQ(sane.dec.maxPulseMs, 10);
+    EXPECT_EQ(sane.star.minSnr, 3.0);
+
+    GuideSettings mine;
+    mine.ra.minMove = 0.123;
+    mine.dec.resistFrames = 5;
+    mine.star.minHfd = 2.25;
+    const GuideSettingsRead back = ReadGuideSettings(GuideSettingsKeys(mine));
+    EXPECT_TRUE(back.problems.empty());
+    EXPECT_EQ(GuideSettingsKeys(back.settings), GuideSettingsKeys(mine));
+
+    const GuideSettingsRead read =
+        ReadGuideSettings({{"RaMinMove", " 0.3 "}, {"RaHysteresis", "dix"}, {"DecMaxPulse", "99999"}, {"Other", "x"}});
+    EXPECT_EQ(read.settings.ra.minMove, 0.3);
+    EXPECT_EQ(read.settings.ra.hysteresis, 10.0);
+    EXPECT_EQ(read.settings.dec.maxPulseMs, 5000);
+    EXPECT_EQ(read.settings.dec.minMove, 0.2);  // missing: the default, without a word
+    ASSERT_EQ(read.problems.size(), 2u);
+    EXPECT_EQ(read.problems[0], "RaHysteresis = \"dix\" is not a number from 0 to 90: 10 taken");
+}
+
+TEST(GuideSettings, LogLinesInTheViewersLayout)
+{
+    const std::vector<std::string> expected = {
+        "X guide algorithm = Hysteresis, Hysteresis = 0.100, Aggression = 0.700, Minimum move = 0.150",
+        "Y guide algorithm = Resist Switch, Minimum move = 0.200 Aggression = 100% FastSwitch = disabled",
+        "Max RA duration = 1000, Max DEC duration = 1000, DEC guide mode = Auto",
+    };
+    EXPECT_EQ(GuideAlgorithmLogLines(GuideSettings{}), expected);
+}
+
+}  // namespace
+}  // namespace nuvix
