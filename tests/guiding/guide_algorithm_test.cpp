@@ -40,39 +40,16 @@ TEST(GuideAlgorithm, CorrectionsPerAxis)
         GuideDirection way;
         int ms;
     };
+    using enum GuideDirection;
     const Case cases[] = {
-        {"RA under the minimum move", Axis::Ra, 0, {0.14, -0.14, 0.15}, {0, 0, 0.105}, GuideDirection::East, 21},
-        {"RA, 70 % of the offset", Axis::Ra, 0, {1.0, -2.0}, {0.7, -1.4}, GuideDirection::West, 280},
-        {"RA pulses cut to 1 s", Axis::Ra, 0, {10}, {7}, GuideDirection::East, 1000},
-        {"RA carries 10 % of the previous correction over",
-         Axis::Ra,
-         10,
-         {1, 1, 0.1, 1},
-         {0.63, 0.6741, 0, 0.63},
-         GuideDirection::East,
-         126},
-        {"RA never pushes the star away", Axis::Ra, 90, {2, -0.2}, {0.14, 0}, GuideDirection::East, 0},
-        {"DEC corrects a side kept three frames",
-         Axis::Dec,
-         0,
-         {0.5, 0.5, 0.5, 0.4},
-         {0, 0, 0.5, 0.4},
-         GuideDirection::South,
-         80},
-        {"DEC resists a switch",
-         Axis::Dec,
-         0,
-         {-1, -1, -1, 1, 1, -1, 1, 1, 1},
-         {0, 0, -1, 0, 0, -1, 0, 0, 1},
-         GuideDirection::South,
-         200},
-        {"DEC, an offset under the minimum move breaks the run",
-         Axis::Dec,
-         0,
-         {-1, -0.1, -1, -1, -1},
-         {0, 0, 0, 0, -1},
-         GuideDirection::North,
-         200},
+        {"RA min move", Axis::Ra, 0, {0.14, -0.14, 0.15}, {0, 0, 0.105}, East, 21},
+        {"RA, 70 % of the offset", Axis::Ra, 0, {1.0, -2.0}, {0.7, -1.4}, West, 280},
+        {"RA pulses cut to 1 s", Axis::Ra, 0, {10}, {7}, East, 1000},
+        {"RA carries 10 % over", Axis::Ra, 10, {1, 1, 0.1, 1}, {0.63, 0.6741, 0, 0.63}, East, 126},
+        {"RA never pushes the star away", Axis::Ra, 90, {2, -0.2}, {0.14, 0}, East, 0},
+        {"DEC corrects a side kept 3 frames", Axis::Dec, 0, {0.5, 0.5, 0.5, 0.4}, {0, 0, 0.5, 0.4}, South, 80},
+        {"DEC resists", Axis::Dec, 0, {-1, -1, -1, 1, 1, -1, 1, 1, 1}, {0, 0, -1, 0, 0, -1, 0, 0, 1}, South, 200},
+        {"DEC min move breaks the run", Axis::Dec, 0, {-1, -0.1, -1, -1, -1}, {0, 0, 0, 0, -1}, North, 200},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -89,7 +66,7 @@ TEST(GuideAlgorithm, CorrectionsPerAxis)
     }
 }
 
-// A pulse of 140 ms on RA goes out at 1,000 ms: RA waits for a frame exposed from 1,140 on, or
+// A pulse of 126 ms on RA goes out at 1,000 ms: RA waits for a frame exposed from 1,126 on, or
 // from when the mount said the pulse ended; DEC is not held by it; an uncalibrated axis is not
 // guided.
 TEST(GuideAlgorithm, PulseGate)
@@ -99,19 +76,18 @@ TEST(GuideAlgorithm, PulseGate)
     struct Case {
         int64_t exposureStart, now, mountSaidEndedAt;
         double raRate;
-        bool raUsed, decUsed;
+        bool raUsed;
     };
     const Case cases[] = {
-        {1100, 1200, 0, kRate, false, true},    {1126, 1126, 0, kRate, true, true},
-        {1126, 1500, 1400, kRate, false, true}, {1400, 1500, 1400, kRate, true, true},
-        {5000, 6000, 0, 0.0, false, true},      {5000, 6000, 0, std::nan(""), false, true},
+        {1100, 1200, 0, kRate, false},   {1126, 1126, 0, kRate, true}, {1126, 1500, 1400, kRate, false},
+        {1400, 1500, 1400, kRate, true}, {5000, 6000, 0, 0.0, false},  {5000, 6000, 0, std::nan(""), false},
     };
     for (const Case& c : cases) {
         GuideAlgorithm copy = algorithm;
         if (c.mountSaidEndedAt > 0) copy.PulseEnded(Axis::Ra, c.mountSaidEndedAt);
         const GuideDecision d = copy.Frame({0.05, 0.05, c.raRate, kRate, c.exposureStart, c.now});
         EXPECT_EQ(d.ra.used, c.raUsed) << c.exposureStart << " " << c.now;
-        EXPECT_EQ(d.dec.used, c.decUsed) << c.exposureStart << " " << c.now;
+        EXPECT_TRUE(d.dec.used);
     }
     algorithm.Reset();
     EXPECT_TRUE(algorithm.Frame({1.0, 0.0, kRate, kRate, 1010, 1020}).ra.used);
