@@ -60,8 +60,11 @@ Shot Take(const Camera& camera, const std::vector<Star>& stars, unsigned seed, S
                 if (std::abs(x - star.x) < 25 && std::abs(y - star.y) < 25) v += star.At(x, y);
             v = std::clamp(std::round(v), 0.0, camera.sixBit ? 63.0 : 65535.0) * (camera.sixBit ? 4 : 1);
             const size_t i = static_cast<size_t>((kFrameHeight - 1 - y) * kFrameWidth + x);
-            bytes[i] = static_cast<uint8_t>(v);
-            counts[i] = static_cast<uint16_t>(v);
+            if (camera.sixBit) {
+                bytes[i] = static_cast<uint8_t>(v);
+            } else {
+                counts[i] = static_cast<uint16_t>(v);
+            }
             shot.mean += v / 1e4;
             shot.deviation += v * v / 1e4;
         }
