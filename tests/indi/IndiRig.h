@@ -97,11 +97,12 @@ private:
 // 10 degrees of declination, the camera square to the sky (there a west pulse moves the star toward +x and a north
 // pulse toward +y), the guide rate half the sidereal rate, at the scale of a focal length of `focalCm` and 7.5 µm
 // pixels.
-inline void StoreEarlierCalibration(const std::filesystem::path& path, double focalCm)
+inline void StoreEarlierCalibration(const std::filesystem::path& path, double focalCm,
+                                    const std::string& mount = "Telescope Simulator")
 {
     const double scale = 2 * std::atan(7.5 * 0.5 * 0.0001 / focalCm) * 180 * 3600 / M_PI;
     Calibration earlier;
-    earlier.mount = "Telescope Simulator";
+    earlier.mount = mount;
     earlier.ra = {0.0, 7.52 / scale * std::cos(10.0 * M_PI / 180.0) / 1000.0};
     earlier.dec = {90.0, 7.52 / scale / 1000.0};
     earlier.decDegrees = 10.0;

@@ -36,6 +36,7 @@ public:
     std::string Name() const override { return "INDI " + device_; }
     bool UploadSettings(const CameraSettings& settings) override;
     FrameArrival ReadFrame(float exposureMs, FrameBytes& target) override;
+    const LinearFrame* LinearPicture() const override { return picture_.empty() ? nullptr : &picture_; }
     void PulseReset() override {}
     // Its steps never wait, so the next step is itself the check.
     bool AnswersAgain() override { return true; }
