@@ -1,4 +1,5 @@
 #include "IndiRig.h"
+#include "PulseWatcher.h"
 
 #include "guiding/GuideLogReader.h"
 
@@ -76,6 +77,7 @@ TEST_F(IndiGuiding, CalibratesAndGuidesOnBothSidesOfThePier)
     const std::string logPath = (h.dir / "guide.txt").string();
     Start(Record(), logPath);
     ASSERT_TRUE(WaitForMount());
+    testing::PulseWatcher watcher(server.Address());
     EXPECT_EQ(mount->Report().pierSide, PierSide::West);
     RunFor(2 * kSecond);  // the first message, then live frames
 
@@ -100,9 +102,13 @@ TEST_F(IndiGuiding, CalibratesAndGuidesOnBothSidesOfThePier)
     const double east = GuidedRms(GuideMs());
     std::printf("calibration %.1f s, RA %.1f deg, DEC %.1f deg; star RMS west of the pier %.3f px, east %.3f px\n",
                 calibrationSeconds, model->ra.angleDegrees, model->dec.angleDegrees, west, east);
-    EXPECT_LT(west, 0.8);
-    EXPECT_LT(east, 0.8);
+    EXPECT_LT(west, 0.45);
+    EXPECT_LT(east, 0.45);
     EXPECT_FALSE(guider.Calibrating());
+    std::printf("the simulator started %d pulses, %d while the last on its axis ran\n", watcher.Started(),
+                watcher.Overlaps());
+    EXPECT_GT(watcher.Started(), 20);
+    EXPECT_EQ(watcher.Overlaps(), 0);
 
     const testing::GuideLogText log = Log(logPath);
     EXPECT_TRUE(log.problems.empty()) << log.problems.front();
