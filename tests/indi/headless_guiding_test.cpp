@@ -307,7 +307,7 @@ public:
 };
 
 // Guiding on noise: not one pulse in half a minute, every frame a DROP line, and the star told
-// lost once, in the window's status and the log.
+// lost once, in the window's status and the log. The guide algorithm's settings are read.
 TEST(HeadlessGuiding, NoiseFramesSendNoPulse)
 {
     testing::AppHarness h;
@@ -317,6 +317,8 @@ TEST(HeadlessGuiding, NoiseFramesSendNoPulse)
     h.guidePulses = &mount;
     h.guideLogPath = (h.dir / "guide.txt").string();
     testing::StoreEarlierCalibration(h.dir / "nuvix.ini", tparam{}.focalLength, "Fake Mount");
+    // The guide algorithm's settings come from the same file; a value that is no number keeps its default.
+    std::ofstream(h.dir / "nuvix.ini", std::ios::app) << "\n[Guiding]\nRaMaxPulse=700\nMinSnr=many\n";
     h.Start();
     const auto run = [&](int64_t ms) {
         const int64_t end = h.kit.Clock().PeekMilliseconds() + ms;
@@ -336,6 +338,9 @@ TEST(HeadlessGuiding, NoiseFramesSendNoPulse)
                             [](const std::string& info) { return info.starts_with("guide star lost"); }),
               1);
     ASSERT_EQ(log.sessions.size(), 1u);
+    EXPECT_EQ(log.sessions[0].header.at("Max RA duration"), "700");
+    EXPECT_EQ(log.infos.back(),
+              "guide star lost: nothing in the box stands out of the noise by SNR 6, no guide pulses");
     const std::vector<testing::GuideEntry>& entries = log.sessions[0].entries;
     EXPECT_GT(entries.size(), 100u);
     EXPECT_TRUE(std::all_of(entries.begin(), entries.end(), [](const testing::GuideEntry& e) { return e.Dropped(); }));
