@@ -16,7 +16,7 @@ namespace {
 constexpr double kDistancePx = 25.0;
 // A pulse shows on the frames exposed from this long after its end on (the mount's report, its
 // driver's polling).
-constexpr int32_t kSettleMs = 100;
+constexpr int64_t kSettleMs = 250;
 // Lost for this many guided frames in a row, the star is told lost.
 constexpr int kLostFramesTold = 5;
 
@@ -228,14 +228,13 @@ GuideStep MountGuider::Guide(const GuideFrame& frame)
 void MountGuider::CountLost(const StarReading& star)
 {
     if (star.found) {
-        if (lostFrames_ >= kLostFramesTold) events_.Publish(GuidingNote{"guide star found again"});
+        if (StarLost()) events_.Publish(GuidingNote{"guide star found again"});
         lostFrames_ = 0;
         return;
     }
-    if (++lostFrames_ != kLostFramesTold) return;
-    const double minSnr = Settings().star.minSnr;
-    events_.Publish(GuidingNote{"guide star lost: nothing in the box stands out of the noise by SNR " +
-                                std::to_string(static_cast<int>(minSnr)) + ", no guide pulses"});
+    if (StarLost() || ++lostFrames_ < kLostFramesTold) return;
+    events_.Publish(GuidingNote{"guide star lost for " + std::to_string(kLostFramesTold) +
+                                " frames: no guide pulses until it is found again"});
 }
 
 bool MountGuider::StarLost() const

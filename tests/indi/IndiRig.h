@@ -15,6 +15,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -115,6 +116,28 @@ inline void StoreEarlierCalibration(const std::filesystem::path& path, double fo
         files::ReplaceFile(path.string(), {std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())})
             .written);
 }
+
+// The true star's spread about its mean position over a run of guiding: the guiding's RMS, pixels.
+class StarSpread {
+public:
+    void Add(const sim::SkyPoint& at)
+    {
+        x_ += at.x;
+        y_ += at.y;
+        squares_ += at.x * at.x + at.y * at.y;
+        ++n_;
+    }
+    double Rms() const
+    {
+        if (n_ == 0) return 1e9;
+        const double mx = x_ / n_, my = y_ / n_;
+        return std::sqrt(std::max(squares_ / n_ - mx * mx - my * my, 0.0));
+    }
+
+private:
+    double x_ = 0.0, y_ = 0.0, squares_ = 0.0;
+    int n_ = 0;
+};
 
 // Runs the headless program for `ms` of real time, or until `done`, its fake clock moved along with
 // the real one (the server keeps real time): each timer fires when real time reaches it, and

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace nuvix::testing {
 
@@ -30,18 +30,12 @@ public:
     {
         if (isServerConnected()) disconnectServer();
     }
-    PulseWatcher(const PulseWatcher&) = delete;
-    PulseWatcher& operator=(const PulseWatcher&) = delete;
 
-    int Started() const
+    // Pulses the simulator started, and those among them it started while its axis was busy.
+    std::pair<int, int> Counts() const
     {
         const std::lock_guard lock(mutex_);
-        return started_;
-    }
-    int Overlaps() const
-    {
-        const std::lock_guard lock(mutex_);
-        return overlaps_;
+        return {started_, overlaps_};
     }
 
 protected:
