@@ -5,24 +5,20 @@
 #include <libindi/baseclient.h>
 
 #include <array>
-#include <chrono>
+#include <atomic>
 #include <cstring>
-#include <mutex>
-#include <string>
-#include <utility>
 
 namespace nuvix::testing {
 
-// The telescope simulator's own account of the guide pulses it received, heard by a client of its
-// own: each axis's timed-guide property turns Busy when the driver starts a pulse and leaves Busy
-// when the pulse has ended. A pulse the driver took while the last one on its axis still ran is
-// a Busy report that follows a Busy one.
+// The telescope simulator's own account of the guide pulses it took, heard by a client of the
+// test's: each axis's timed-guide property turns Busy when the driver starts a pulse and leaves
+// Busy when it ends, so a pulse taken while the last one on its axis ran is a Busy after a Busy.
 class PulseWatcher final : public INDI::BaseClient {
 public:
-    explicit PulseWatcher(const indi::ServerAddress& address, const std::string& device = "Telescope Simulator")
+    explicit PulseWatcher(const indi::ServerAddress& address)
     {
         setVerbose(false);
-        watchDevice(device.c_str());
+        watchDevice("Telescope Simulator");
         setServer(address.host.c_str(), static_cast<unsigned>(address.port));
         connectServer();
     }
@@ -31,33 +27,24 @@ public:
         if (isServerConnected()) disconnectServer();
     }
 
-    // Pulses the simulator started, and those among them it started while its axis was busy.
-    std::pair<int, int> Counts() const
-    {
-        const std::lock_guard lock(mutex_);
-        return {started_, overlaps_};
-    }
+    std::atomic<int> started{0};
+    std::atomic<int> overlaps{0};
 
 protected:
     void updateProperty(INDI::Property property) override
     {
         const char* name = property.getName();
-        if (name == nullptr) return;
-        const bool ra = std::strcmp(name, "TELESCOPE_TIMED_GUIDE_WE") == 0;
-        if (!ra && std::strcmp(name, "TELESCOPE_TIMED_GUIDE_NS") != 0) return;
+        const bool ra = name && std::strcmp(name, "TELESCOPE_TIMED_GUIDE_WE") == 0;
+        if (!ra && !(name && std::strcmp(name, "TELESCOPE_TIMED_GUIDE_NS") == 0)) return;
         const bool busy = property.getState() == IPS_BUSY;
-        const std::lock_guard lock(mutex_);
-        bool& running = running_[ra ? 0 : 1];
-        started_ += busy;
-        overlaps_ += busy && running;
+        bool& running = running_[ra ? 0 : 1];  // the library's reading thread only
+        started += busy;
+        overlaps += busy && running;
         running = busy;
     }
 
 private:
-    mutable std::mutex mutex_;
     std::array<bool, 2> running_{};
-    int started_ = 0;
-    int overlaps_ = 0;
 };
 
 }  // namespace nuvix::testing
