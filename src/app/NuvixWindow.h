@@ -107,6 +107,7 @@ private:
     void BeginCalibration();
     void CalibrationStep();
     void PollMount();
+    StarReading MeasureStar(const FrameBytes& frame);
     void ShowMountStatus();
 
     // Frame pipeline hooks.

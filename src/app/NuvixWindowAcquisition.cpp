@@ -141,10 +141,22 @@ void NuvixWindow::AnalyseFrame(const FrameBytes& frame)
                                     state_.parameters.params->darkSpotGuiding};
     const ExposureChange change =
         nuvix::AnalyseFrame(frame, settings, state_.tracking, state_.analysis, state_.camera.whiteBalance);
-    state_.star = ReadStar(frame, state_.tracking, state_.analysis, measurer_);
+    state_.star = MeasureStar(frame);
     if (change == ExposureChange::Longer) mainWindow_.ExposureUp();
     if (change == ExposureChange::Shorter) mainWindow_.ExposureDown();
     mainWindow_.RefreshSettingsDisplay();
+}
+
+StarReading NuvixWindow::MeasureStar(const FrameBytes& frame)
+{
+    if (!mountGuider_) return ReadStar(frame, state_.tracking, state_.analysis, measurer_);
+    // A mount guided by timed pulses guides on the camera's own levels when it has more than six
+    // bits; a dark spot is found only in the pipeline's inverted bytes.
+    const LinearFrame* picture = camera_.LinearPicture();
+    const bool linear =
+        picture && picture->size() == static_cast<size_t>(kFramePixels) && !state_.parameters.params->darkSpotGuiding;
+    return ReadStar(frame, state_.tracking, state_.analysis, measurer_, mountGuider_->Settings().star,
+                    linear ? picture->data() : nullptr);
 }
 
 void NuvixWindow::DarkFrameTaken()

@@ -106,7 +106,8 @@ void NuvixWindow::ShowMountStatus()
     canvas.SetBackgroundMode(gfx::BackgroundMode::Transparent);
     canvas.SetTextColor(kMountStatusColour);
     canvas.SetFont(mainWindow_.Drawing().smallFont.get());
-    canvas.DrawText(kMountStatusAt, mountGuider_->Status());
+    const TrackingState& tracking = state_.tracking;
+    canvas.DrawText(kMountStatusAt, mountGuider_->Status(tracking.trackingOn && !tracking.guidingSuspended));
 }
 
 }  // namespace nuvix

@@ -44,6 +44,9 @@ public:
     // One frame, 0-63 per pixel in bitmap order, into `target`. `exposureMs` is the exposure the
     // panel shows for this step, for a camera that is told its exposure as a time.
     virtual FrameArrival ReadFrame(float exposureMs, FrameBytes& target) = 0;
+    // The last frame read as the camera gave it, before the mapping to six bits, for a camera that
+    // has more; null for one that has not.
+    virtual const LinearFrame* LinearPicture() const { return nullptr; }
     // Ends the step's exchange with the camera.
     virtual void PulseReset() = 0;
     // After a loss, before a step is tried again: whether the camera answers, found out within a

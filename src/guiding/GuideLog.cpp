@@ -98,8 +98,12 @@ void GuideLog::Begin(const GuidingBegun& begun)
              ", xRate = " + Fixed(begun.xRatePxPerSecond, 3) + ", yAngle = " + Angle(begun.yAngleDegrees) +
              ", yRate = " + Fixed(begun.yRatePxPerSecond, 3) + ", parity = " + (begun.invertRa ? "-" : "+") + "/" +
              (begun.invertDec ? "-" : "+") + "\n";
-    block += "Max RA duration = " + std::to_string(kLongestPulseMs) +
-             ", Max DEC duration = " + std::to_string(kLongestPulseMs) + "\n";
+    for (const std::string& line : begun.algorithmLines)
+        block += line + "\n";
+    if (begun.algorithmLines.empty()) {
+        block += "Max RA duration = " + std::to_string(kLongestPulseMs) +
+                 ", Max DEC duration = " + std::to_string(kLongestPulseMs) + "\n";
+    }
     block += "RA Guide Speed = " + Fixed(setup.raSpeed, 1) + " a-s/s, Dec Guide Speed = " + Fixed(setup.decSpeed, 1) +
              " a-s/s\n";
     block += "Lock position = " + Fixed(setup.lockX, 3) + ", " + Fixed(setup.lockY, 3) + "\n";

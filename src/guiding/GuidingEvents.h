@@ -66,6 +66,8 @@ struct GuidingBegun {
     std::optional<double> xAngleDegrees, yAngleDegrees;
     double xRatePxPerSecond = 0.0, yRatePxPerSecond = 0.0;
     bool invertRa = false, invertDec = false;
+    // The guide algorithm's lines (GuideAlgorithmLogLines); empty for the system's own outputs.
+    std::vector<std::string> algorithmLines;
 };
 // One guided frame.
 struct GuideStep {

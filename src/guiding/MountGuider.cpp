@@ -4,6 +4,7 @@
 #include "platform/clock/Clock.h"
 #include "platform/text/Translate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -12,15 +13,12 @@ namespace nuvix {
 
 namespace {
 
-constexpr int kLongestPulseMs = 1000;
 constexpr double kDistancePx = 25.0;
-// Each pulse corrects this share of its axis's error, and none is sent for less than a tenth of a
-// pixel: a mount's motion and the measurement both have some play.
-constexpr double kAggressiveness = 0.7;
-constexpr double kSmallestMovePx = 0.1;
-// A pulse shows on the frames exposed from this long after its end on (the mount's report, the
-// frame's transfer).
-constexpr int32_t kSettleMs = 250;
+// A pulse shows on the frames exposed from this long after its end on (the mount's report, its
+// driver's polling).
+constexpr int64_t kSettleMs = 250;
+// Lost for this many guided frames in a row, the star is told lost.
+constexpr int kLostFramesTold = 5;
 
 const char* LegText(CalibrationLeg leg)
 {
@@ -53,6 +51,19 @@ FramePulses Allowed(FramePulses pulses, const GuideOutputPolicy* policy)
     return pulses;
 }
 
+// The "Guiding" group of the settings file; what cannot be taken as written goes to stderr.
+GuideSettings GuideSettingsIn(const SettingsFile& file)
+{
+    SettingsKeys keys;
+    for (const auto& [key, text] : GuideSettingsKeys(GuideSettings{})) {
+        if (std::optional<std::string> value = file.keys.GetString(kGuideSettingsGroup, key)) keys[key] = *value;
+    }
+    const GuideSettingsRead read = ReadGuideSettings(keys);
+    for (const std::string& problem : read.problems)
+        std::fprintf(stderr, "nuvix: %s [%s]: %s\n", file.path.c_str(), kGuideSettingsGroup, problem.c_str());
+    return read.settings;
+}
+
 // The pixels a pulse covers at an axis's rate, with the sign of the error it answers.
 double Covered(const GuidePulse& pulse, double ratePxPerMs, double distance)
 {
@@ -62,7 +73,11 @@ double Covered(const GuidePulse& pulse, double ratePxPerMs, double distance)
 }  // namespace
 
 MountGuider::MountGuider(GuidePulseSink& mount, GuidingEvents& events, SettingsFile& settings)
-    : mount_(mount), events_(events), settings_(settings), calibration_(ReadCalibration(settings.keys))
+    : mount_(mount),
+      events_(events),
+      settings_(settings),
+      calibration_(ReadCalibration(settings.keys)),
+      algorithm_(GuideSettingsIn(settings))
 {
 }
 
@@ -175,11 +190,18 @@ std::string MountGuider::TakeStoreProblem()
 
 GuideStep MountGuider::Guide(const GuideFrame& frame)
 {
+    nowMs_ += MillisecondsSince(lastNowMs_, frame.nowMs);
+    lastNowMs_ = frame.nowMs;
+    const int64_t exposureStartMs = nowMs_ - MillisecondsSince(frame.exposureStartMs, frame.nowMs);
     const StarReading& star = frame.star;
     if (frame.sessionStart) {
         lockOffsetX_ = star.found ? star.x - frame.refX : 0.0;
         lockOffsetY_ = star.found ? star.y - frame.refY : 0.0;
-        pulseShowsAtMs_ = {frame.nowMs, frame.nowMs};
+        // A new history, but a pulse of the last session may still be on its way.
+        algorithm_.Reset();
+        algorithm_.PulseEnded(Axis::Ra, pulseShowsAtMs_[0]);
+        algorithm_.PulseEnded(Axis::Dec, pulseShowsAtMs_[1]);
+        lostFrames_ = 0;
     }
     GuideStep step;
     step.dx = star.x - (frame.refX + lockOffsetX_);
@@ -189,6 +211,7 @@ GuideStep MountGuider::Guide(const GuideFrame& frame)
     step.snr = star.snr;
     step.lost = !star.found && !star.swamped;
     step.swamped = star.swamped;
+    CountLost(star);
     const std::optional<GuideAxes> found = Axes(frame.arcsecPerPixel);
     if (!star.found || !found) return step;
     const GuideAxes& axes = *found;
@@ -196,23 +219,39 @@ GuideStep MountGuider::Guide(const GuideFrame& frame)
     // As the log counts: positive where the correction goes west, and south.
     step.raDistance = -errors.west;
     step.decDistance = errors.north;
-    // Each axis corrects part of its error, when it is worth a pulse and the last one has shown.
-    const auto share = [&](double error, size_t axis) {
-        const bool ready = NotBefore(frame.exposureStartMs, pulseShowsAtMs_[axis]);
-        return ready && std::abs(error) >= kSmallestMovePx ? error * kAggressiveness : 0.0;
-    };
-    const FramePulses pulses = PulsesBack(axes, {share(errors.west, 0), share(errors.north, 1)}, kLongestPulseMs);
-    step.pulses = mount_.Send(Allowed(pulses, frame.policy));
+    const GuideDecision decision = algorithm_.Frame({errors.west, errors.north, axes.raRatePxPerMs * 1000.0,
+                                                     axes.decRatePxPerMs * 1000.0, exposureStartMs, nowMs_});
+    step.pulses = mount_.Send(Allowed({decision.ra.pulse, decision.dec.pulse}, frame.policy));
+    // An axis is free again once its pulse has shown; at once when nothing went out on it.
     const GuidePulse* sent[] = {&step.pulses.ra, &step.pulses.dec};
-    for (size_t axis = 0; axis < 2; ++axis) {
-        if (sent[axis]->ms > 0) pulseShowsAtMs_[axis] = MillisecondsAfter(frame.nowMs, sent[axis]->ms + kSettleMs);
+    for (const Axis axis : {Axis::Ra, Axis::Dec}) {
+        const size_t i = axis == Axis::Ra ? 0 : 1;
+        if (sent[i]->ms > 0) pulseShowsAtMs_[i] = nowMs_ + sent[i]->ms + kSettleMs;
+        algorithm_.PulseEnded(axis, std::max(pulseShowsAtMs_[i], nowMs_));
     }
     step.raGuideDistance = Covered(step.pulses.ra, axes.raRatePxPerMs, step.raDistance);
     step.decGuideDistance = Covered(step.pulses.dec, axes.decRatePxPerMs, step.decDistance);
     return step;
 }
 
-std::string MountGuider::Status() const
+void MountGuider::CountLost(const StarReading& star)
+{
+    if (star.found) {
+        if (StarLost()) events_.Publish(GuidingNote{"guide star found again"});
+        lostFrames_ = 0;
+        return;
+    }
+    if (StarLost() || ++lostFrames_ < kLostFramesTold) return;
+    events_.Publish(GuidingNote{"guide star lost for " + std::to_string(kLostFramesTold) +
+                                " frames: no guide pulses until it is found again"});
+}
+
+bool MountGuider::StarLost() const
+{
+    return lostFrames_ >= kLostFramesTold;
+}
+
+std::string MountGuider::Status(bool guiding) const
 {
     if (run_) return TrFill("Calib. %s %s", {LegText(run_->Leg()), std::to_string(run_->StepsDone())});
     const MountReport report = mount_.Report();
@@ -229,6 +268,7 @@ std::string MountGuider::Status() const
     if (report.parked) return Tr("Monture parquée");
     if (!report.tracking) return Tr("Suivi arrêté");
     if (report.slewing) return Tr("Pointage");
+    if (guiding && StarLost()) return Tr("Étoile perdue");
     return calibration_ && calibration_->mount == report.name ? Tr("Monture prête") : Tr("À calibrer");
 }
 

@@ -2,6 +2,7 @@
 
 #include "guiding/Calibration.h"
 #include "guiding/CalibrationRun.h"
+#include "guiding/GuideAlgorithm.h"
 #include "guiding/GuideOutputPolicy.h"
 #include "guiding/GuidePulseSink.h"
 #include "guiding/GuidingEvents.h"
@@ -67,19 +68,25 @@ public:
     // Why the last store of a calibration failed (French), once; empty otherwise.
     std::string TakeStoreProblem();
 
-    // A guided frame: the star's error split along the calibrated axes and sent back as pulses.
-    // The step tells what went out (nothing without a calibration that serves the mount). The
-    // lock is the reference where the measured star stood at the session's first frame; it moves
-    // with the reference when the observer moves the box. One pulse at a time per axis: an axis
-    // whose last pulse cannot show yet on this frame gets none, and nor does an error too small
-    // to correct.
+    // A guided frame: the star's error split along the calibrated axes, through the guide
+    // algorithm, and sent back as pulses. The step tells what went out (nothing without a
+    // calibration that serves the mount). The lock is the reference where the measured star stood
+    // at the session's first frame; it moves with the reference when the observer moves the box.
+    // One pulse at a time per axis, judged only on frames exposed after the last one there ended.
+    // A frame without a star sends nothing; a few in a row are told once, in the status.
     GuideStep Guide(const GuideFrame& frame);
+    // The settings of the "Guiding" group of the settings file, as read at construction.
+    const GuideSettings& Settings() const { return algorithm_.Settings(); }
 
-    // A few words for the window on the mount and the calibration.
-    std::string Status() const;
+    // A few words for the window on the mount and the calibration, and while `guiding`, on a star
+    // lost for a few frames.
+    std::string Status(bool guiding = false) const;
     MountReport Report() const { return mount_.Report(); }
 
 private:
+    void CountLost(const StarReading& star);
+    bool StarLost() const;
+
     GuidePulseSink& mount_;
     GuidingEvents& events_;
     SettingsFile& settings_;
@@ -89,7 +96,11 @@ private:
     std::string storeProblem_;
     double lockOffsetX_ = 0.0;  // the lock less the reference
     double lockOffsetY_ = 0.0;
-    std::array<int32_t, 2> pulseShowsAtMs_{};  // per axis, AD then DEC: when its last pulse shows
+    GuideAlgorithm algorithm_;
+    int32_t lastNowMs_ = 0;  // the clock's last reading, and the time on from it past its wrap-around
+    int64_t nowMs_ = 0;
+    std::array<int64_t, 2> pulseShowsAtMs_{};  // per axis, AD then DEC: when its last pulse shows
+    int lostFrames_ = 0;                       // guided frames in a row without a star
 };
 
 }  // namespace nuvix

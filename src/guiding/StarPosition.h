@@ -22,7 +22,11 @@ struct StarReading {
 
 // The one place the star's position and measure are taken from, once per frame after the
 // system's analysis: the sub-pixel measurement of the tracking box, and the analysis's population.
+// `linear`, when given, is the same frame as the camera gave it (320 x 240 shares of its full
+// scale, bitmap order): the box is measured there, with all the camera's levels, and the
+// population of six-bit pixels no longer judges the star.
 StarReading ReadStar(const FrameBytes& frame, const TrackingState& tracking, const AnalysisResults& analysis,
-                     StarMeasurer& measurer);
+                     StarMeasurer& measurer, const StarMeasurementSettings& settings = {},
+                     const float* linear = nullptr);
 
 }  // namespace nuvix

@@ -187,6 +187,7 @@ void TOptowin::TellStep(const GuideStep& step)
         begun.invertRa = record.invertRa;
         begun.invertDec = record.invertDec;
         std::optional<GuideAxes> axes = links_.guider ? links_.guider->Axes(scale) : std::nullopt;
+        if (links_.guider) begun.algorithmLines = GuideAlgorithmLogLines(links_.guider->Settings());
         if (axes) {
             begun.xAngleDegrees = Degrees(axes->raY, axes->raX);
             begun.yAngleDegrees = Degrees(axes->decY, axes->decX);

@@ -93,6 +93,7 @@ public:
     PierSide Side() const { return pierSide_; }
 
     int pulsesSent = 0;
+    int overlaps = 0;
 
 private:
     static constexpr double kHoursPerArcsec = 1.0 / 15.0 / 3600.0;
@@ -132,6 +133,8 @@ private:
     void Start(size_t axis, const GuidePulse& pulse, GuideDirection positive)
     {
         if (pulse.ms <= 0) return;
+        // A pulse sent while the last one on its axis still runs: the mount would carry both.
+        if (!pulses_[axis].empty() && NowMs() < pulses_[axis].back().startMs + pulses_[axis].back().ms) ++overlaps;
         double sign = pulse.direction == positive ? 1.0 : -1.0;
         if (axis == 1 && pierSide_ == PierSide::West) sign = -sign;
         pulses_[axis].push_back({NowMs(), static_cast<double>(pulse.ms), sign});

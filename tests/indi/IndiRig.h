@@ -15,6 +15,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -97,11 +98,12 @@ private:
 // 10 degrees of declination, the camera square to the sky (there a west pulse moves the star toward +x and a north
 // pulse toward +y), the guide rate half the sidereal rate, at the scale of a focal length of `focalCm` and 7.5 µm
 // pixels.
-inline void StoreEarlierCalibration(const std::filesystem::path& path, double focalCm)
+inline void StoreEarlierCalibration(const std::filesystem::path& path, double focalCm,
+                                    const std::string& mount = "Telescope Simulator")
 {
     const double scale = 2 * std::atan(7.5 * 0.5 * 0.0001 / focalCm) * 180 * 3600 / M_PI;
     Calibration earlier;
-    earlier.mount = "Telescope Simulator";
+    earlier.mount = mount;
     earlier.ra = {0.0, 7.52 / scale * std::cos(10.0 * M_PI / 180.0) / 1000.0};
     earlier.dec = {90.0, 7.52 / scale / 1000.0};
     earlier.decDegrees = 10.0;
@@ -114,6 +116,28 @@ inline void StoreEarlierCalibration(const std::filesystem::path& path, double fo
         files::ReplaceFile(path.string(), {std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())})
             .written);
 }
+
+// The true star's spread about its mean position over a run of guiding: the guiding's RMS, pixels.
+class StarSpread {
+public:
+    void Add(const sim::SkyPoint& at)
+    {
+        x_ += at.x;
+        y_ += at.y;
+        squares_ += at.x * at.x + at.y * at.y;
+        ++n_;
+    }
+    double Rms() const
+    {
+        if (n_ == 0) return 1e9;
+        const double mx = x_ / n_, my = y_ / n_;
+        return std::sqrt(std::max(squares_ / n_ - mx * mx - my * my, 0.0));
+    }
+
+private:
+    double x_ = 0.0, y_ = 0.0, squares_ = 0.0;
+    int n_ = 0;
+};
 
 // Runs the headless program for `ms` of real time, or until `done`, its fake clock moved along with
 // the real one (the server keeps real time): each timer fires when real time reaches it, and

@@ -1,4 +1,5 @@
 #include "IndiRig.h"
+#include "PulseWatcher.h"
 
 #include "guiding/GuideLogReader.h"
 
@@ -17,14 +18,15 @@ namespace {
 constexpr int64_t kSecond = 1000;
 constexpr double kTurnDegrees = 35.0;
 
-// The observer's record for these runs: a 100 cm focal length, 1.55 arc seconds per pixel. The
-// simulator's guide rate, half the sidereal rate, moves the star five pixels a second, and it
-// reports its right ascension in steps of 1.5 arc seconds, a pixel here: at a finer scale the
-// simulated star would jump by more than the guiding can hold.
+// The observer's record for these runs: a 70 cm focal length, 2.2 arc seconds per pixel. The
+// simulator's guide rate, half the sidereal rate, moves the star 3.4 pixels a second, and it
+// reports its right ascension in steps of 1.5 arc seconds, two thirds of a pixel here. At 1.55
+// arc seconds per pixel a step is a whole pixel, and the simulated star hopping between two steps
+// alone keeps its spread over 0.4 pixels, whatever the guiding does.
 tparam Record()
 {
     tparam record;
-    record.focalLength = 100.0;
+    record.focalLength = 70.0;
     record.raSpeed = 7.52;
     record.decSpeed = 7.52;
     return record;
@@ -46,18 +48,12 @@ double Difference(double a, double b)
 
 class IndiGuiding : public IndiLoop {
 protected:
-    // The true star's spread around where it stood when the run began, over `ms` of guiding.
+    // The true star's spread over `ms` of guiding.
     double GuidedRms(int64_t ms)
     {
-        const sim::SkyPoint start = StarNow();
-        double squares = 0.0;
-        int frames = 0;
-        RunFor(ms, {}, [&] {
-            const sim::SkyPoint now = StarNow();
-            squares += (now.x - start.x) * (now.x - start.x) + (now.y - start.y) * (now.y - start.y);
-            ++frames;
-        });
-        return frames ? std::sqrt(squares / frames) : 1e9;
+        testing::StarSpread spread;
+        RunFor(ms, {}, [&] { spread.Add(StarNow()); });
+        return spread.Rms();
     }
     testing::GuideLogText Log(const std::string& path)
     {
@@ -79,6 +75,7 @@ TEST_F(IndiGuiding, CalibratesAndGuidesOnBothSidesOfThePier)
     const std::string logPath = (h.dir / "guide.txt").string();
     Start(Record(), logPath);
     ASSERT_TRUE(WaitForMount());
+    testing::PulseWatcher watcher(server.Address());
     EXPECT_EQ(mount->Report().pierSide, PierSide::West);
     RunFor(2 * kSecond);  // the first message, then live frames
 
@@ -103,9 +100,13 @@ TEST_F(IndiGuiding, CalibratesAndGuidesOnBothSidesOfThePier)
     const double east = GuidedRms(GuideMs());
     std::printf("calibration %.1f s, RA %.1f deg, DEC %.1f deg; star RMS west of the pier %.3f px, east %.3f px\n",
                 calibrationSeconds, model->ra.angleDegrees, model->dec.angleDegrees, west, east);
-    EXPECT_LT(west, 0.8);
-    EXPECT_LT(east, 0.8);
+    EXPECT_LT(west, 0.45);
+    EXPECT_LT(east, 0.45);
     EXPECT_FALSE(guider.Calibrating());
+    std::printf("the simulator started %d pulses, %d while the last on its axis ran\n", watcher.started.load(),
+                watcher.overlaps.load());
+    EXPECT_GT(watcher.started, 20);
+    EXPECT_EQ(watcher.overlaps, 0);
 
     const testing::GuideLogText log = Log(logPath);
     EXPECT_TRUE(log.problems.empty()) << log.problems.front();

@@ -37,6 +37,7 @@ public:
     const CameraPicture* LatestPicture() const override { return picture_.frame.empty() ? nullptr : &picture_; }
     bool UploadSettings(const CameraSettings& settings) override;
     FrameArrival ReadFrame(float exposureMs, FrameBytes& target) override;
+    const LinearFrame* LinearPicture() const override { return picture_.frame.empty() ? nullptr : &picture_.frame; }
     void PulseReset() override {}
     // Its steps never wait, so the next step is itself the check.
     bool AnswersAgain() override { return true; }
