@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +39,9 @@ public:
         : dir_(std::move(dir)), port_(FreePort()), driver_(driver)
     {
         std::filesystem::create_directories(dir_);
+        // As the program does: a server killed while INDI's client writes to it is told by the
+        // write's error, not by a signal that ends the process.
+        std::signal(SIGPIPE, SIG_IGN);
     }
     ~SimulatorServer() { Run("stop " + Quoted(dir_.string())); }
     SimulatorServer(const SimulatorServer&) = delete;

@@ -164,11 +164,12 @@ TEST(HeadlessGuiding, GotoAcrossTheMeridianKeepsGuiding)
         const testing::GuideSession& session = log.sessions[0];
         EXPECT_EQ(session.header.at("X guide algorithm"), "Hysteresis");
         EXPECT_EQ(session.header.at("Y guide algorithm"), "Resist Switch");
-        // The error to a fraction of a pixel: hardly a frame where it is exactly nothing.
+        // The error to a fraction of a pixel: hardly a frame where it is exactly nothing (a whole
+        // pixel's measure gave that on most frames), the slew's few aside.
         int whole = 0;
         for (const testing::GuideEntry& e : session.entries)
             whole += e.raRaw == 0.0 && e.decRaw == 0.0;
-        EXPECT_LT(whole, static_cast<int>(session.entries.size()) / 50) << whole;
+        EXPECT_LT(whole, static_cast<int>(session.entries.size()) / 20) << whole;
     }
 }
 
