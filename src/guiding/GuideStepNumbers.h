@@ -7,17 +7,13 @@
 
 namespace nuvix {
 
-// What a guiding session of the system's own outputs is, for a listener of its guided frames.
+// What a step's numbers need of the guiding session of the system's own outputs.
 struct GuideLogSession {
     float arcsecPerPixel = 0.0f;
-    double focalLengthMm = 0.0;
     double raSpeed = 0.0;  // arc seconds per second
     double decSpeed = 0.0;
     bool invertRa = false;
     bool invertDec = false;
-    std::string mount;
-    int32_t lockX = 0;  // the guide reference, picture pixels
-    int32_t lockY = 0;
 };
 
 // One guided frame as the system's outputs saw it.

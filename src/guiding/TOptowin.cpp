@@ -23,8 +23,7 @@ constexpr int kGapMs = 5;      // leaves the UART time to send each byte
 constexpr gfx::Color kTextColour{240, 176, 0};
 constexpr gfx::Color kSaturatedColour{255, 0, 0};
 
-// A frame guided by the system's own outputs, as the log counts it (the numbers a listener of the
-// guided frames gets too).
+// A frame guided by the system's own outputs, as the log and the guiding server's clients hear it.
 GuideStep SystemStep(const StarReading& star, const GuideLogFrame& frame, const GuideLogSession& session)
 {
     const GuideStepNumbers n = StepNumbers(frame, session);
@@ -165,14 +164,10 @@ GuideLogSession TOptowin::Session() const
     const tparam& record = *links_.parameters.params;
     GuideLogSession session;
     session.arcsecPerPixel = setup.arcsecPerPixel;
-    session.focalLengthMm = setup.focalLengthMm;
     session.raSpeed = setup.raSpeed;
     session.decSpeed = setup.decSpeed;
     session.invertRa = record.invertRa;
     session.invertDec = record.invertDec;
-    session.mount = setup.mount;
-    session.lockX = links_.tracking.refX;
-    session.lockY = links_.tracking.refY;
     return session;
 }
 
